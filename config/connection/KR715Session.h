@@ -1,0 +1,79 @@
+#pragma once
+// The state the main window's modules share: the device, the polling cycle, the
+// register history and every named control. One object, owned by the main window,
+// handed to each tab module at creation.
+
+#include "FormControls.h"
+#include "VariableServer.h"
+
+#include <QString>
+#include <array>
+#include <memory>
+
+class TKRLanguage;
+class DialogService;
+
+enum class ExchangeState : quint8 { WritePending = 0, Reading = 1, Editing = 2 };
+
+// The device the operator has selected.
+struct DeviceState {
+    QString currentPhysId;
+    bool deviceAccepted = false;
+    bool contact = false;
+    int lastErrorCode = 0;
+    QString lastErrorText;
+};
+
+// The seven editable registers E1, E2, E3, E5, E6, E7, E8 (E4 is never part of it).
+struct RegisterSnapshot {
+    std::array<QString, 7> texts;
+    bool operator==(const RegisterSnapshot &) const = default;
+};
+
+struct RegisterHistoryState {
+    static constexpr int Size = 100;
+    std::array<RegisterSnapshot, Size> entries; // entry 1 (index 0) is the newest
+    int historyPosition = 1;
+    bool undoRedoActive = false;
+    RegisterSnapshot lastRecorded;
+
+    void clear()
+    {
+        entries.fill(RegisterSnapshot{});
+        historyPosition = 1;
+        undoRedoActive = false;
+    }
+};
+
+class KR715Session {
+public:
+    static constexpr int SlotCount = 20;
+
+    DeviceState device;
+    std::unique_ptr<VariableServer> server; // created on the first device selection
+
+    // Polling cycle: one exchange state per slot, 1 to 20 (index 0 unused).
+    std::array<ExchangeState, SlotCount + 1> exchange{};
+    int pollSlot = 1;
+    double availableValue = 0;
+    bool initialLoadPending = false;
+
+    RegisterHistoryState history;
+    // The volume unit the meter size is given in (an entry text of cmbInpUnitChoice).
+    QString previousUnitName;
+    bool digitKeyPressed = false;
+    QString textAtEnter;
+
+    FormControls controls;
+    TKRLanguage *lanTrans = nullptr;
+    DialogService *dialogs = nullptr;
+
+    ExchangeState &state(int slot) { return exchange[static_cast<size_t>(slot)]; }
+
+    void resetPolling()
+    {
+        exchange.fill(ExchangeState::Reading);
+        availableValue = 0;
+        pollSlot = 1;
+    }
+};

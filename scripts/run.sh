@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds KR715Config and runs it on the embedded simulated
+# P-NET network with its sample KR 715 ("FT101") selected.
+# Without a display it runs under Xvfb, lets the polling run a few seconds, saves a
+# screenshot of the main window and says where it is.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh build --target KR715Config
+program=build/bin/KR715Config
+physid=${1:-FT101}
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec "$program" "$physid"
+fi
+
+shot=${SCREENSHOT:-$PWD/out/kr715config.png}
+mkdir -p "$(dirname "$shot")"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  program=$1; physid=$2; shot=$3
+  "$program" "$physid" & pid=$!
+  sleep "${RUN_SECONDS:-5}"
+  if ! kill -0 $pid 2>/dev/null; then echo "KR715Config ended early" >&2; exit 1; fi
+  id=$(xwininfo -root -tree | awk "/\"KR 715 Setup\"/ {print \$1; exit}")
+  if [ -z "$id" ]; then echo "main window not found" >&2; kill $pid; exit 1; fi
+  import -window "$id" "$shot"
+  kill $pid; wait $pid 2>/dev/null || true
+' _ "$program" "$physid" "$shot"
+echo "Screenshot of the main window: $shot"
