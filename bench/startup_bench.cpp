@@ -61,9 +61,9 @@ int once(int argc, char **argv)
 {
     QApplication app(argc, argv);
     kelopro::registerServer();
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("KR715 config"));
+    QCoreApplication::setApplicationName(QStringLiteral("KR715 config"));
     TfrmKR715Config mainWindow(QStringList{QStringLiteral("FT101")});
-    TfrmMIBView mibView(mainWindow.session());
+    TfrmMIBView mibView;
     TfrmCalib calibration(mainWindow.session());
     mainWindow.attachWindows(&mibView, &calibration);
     mainWindow.show();

@@ -2,10 +2,14 @@
 
 #include "ConTabU.h"
 #include "DataTabU.h"
+#include "DeviceLink.h"
+#include "PollCycle.h"
+#include "RegisterEditorU.h"
 #include "DialogService.h"
 #include "GeneralTabU.h"
 #include "InpTabU.h"
 #include "KRComboBox.h"
+#include "KREdit.h"
 #include "KRLanguage.h"
 #include "KRPanel.h"
 #include "Out2TabU.h"
@@ -129,13 +133,40 @@ TfrmKR715Config::TfrmKR715Config(const QStringList &arguments, QWidget *parent)
     putIntoPage(ui.tsCon, conTab);
     m_session.controls.addTree(this);
 
+    // Device selection, the polling cycle and the register model.
+    deviceLink = new DeviceLink(m_session, this, ti715UpdateData, this);
+    pollCycle = new PollCycle(m_session, *deviceLink, this);
+    registerEditor = new RegisterEditor(m_session, this, this);
+    registerEditor->setTabs(out3Tab, out2Tab, inpTab);
+    m_session.link = deviceLink;
+    m_session.decoder = registerEditor;
+    out3Tab->setEditor(registerEditor);
+    out2Tab->setEditor(registerEditor);
+    inpTab->setEditor(registerEditor);
+    conTab->setEditor(registerEditor);
+    dataTab->connectHandlers();
+    generalTab->connectHandlers();
+
+    connect(ti715UpdateData, &QTimer::timeout, pollCycle, &PollCycle::ti715UpdateDataTimer);
+    connect(tiOut2BatchCalc, &QTimer::timeout, dataTab, &DataTab::tiOut2BatchCalcTimer);
+    connect(ui.cmb715PhysId, &TKRComboBox::OnExit, deviceLink, &DeviceLink::cmb715PhysIdExit);
+    connect(ui.cmb715PhysId, &TKRComboBox::OnKeyDown, deviceLink,
+            [this](QObject *, int key) { deviceLink->cmb715PhysIdKeyPress(key); });
+    connect(ui.cmb715PhysId, &TKRComboBox::OnChange, deviceLink, &DeviceLink::cmb715PhysIdChange);
+    connect(ui.cmb715PhysId, &TKRComboBox::OnEnter, deviceLink, &DeviceLink::cmb715PhysIdClick);
+    connect(ui.cmb715PhysId, QOverload<int>::of(&QComboBox::activated), deviceLink, &DeviceLink::cmb715PhysIdClick);
+    if (auto *temperature = m_session.controls.get<TKREdit>(QStringLiteral("edDataTemp")))
+        connect(temperature, &TKREdit::OnChange, pollCycle, &PollCycle::edDataTempChange);
+
     connect(ui.sb715MIB, &QAbstractButton::clicked, this, &TfrmKR715Config::sb715MIBClick);
     connect(ti715HintPanelTimer, &QTimer::timeout, this, &TfrmKR715Config::ti715HintPanelTimerTimer);
     for (const DockPair &pair : DockPairs) {
         if (auto *panel = m_session.controls.get<TKRPanel>(QLatin1String(pair.panel))) {
+            panel->setFloatable(true);
             connect(panel, &TKRPanel::OnStartDock, this, [this, panel] { pnMasterStartDock(panel); });
-            connect(panel, &TKRPanel::OnEndDock, this,
-                    [this, panel](QObject *, QWidget *target) { pnMasterEndDock(panel, target); });
+            connect(panel, &TKRPanel::OnEndDock, this, [this, panel](QObject *, QObject *target) {
+                pnMasterEndDock(panel, qobject_cast<QWidget *>(target));
+            });
         }
     }
 
@@ -210,15 +241,15 @@ void TfrmKR715Config::FormCreate()
     // 11. The polling cycle starts from its first slot with nothing pending.
     m_session.resetPolling();
 
+    ti715UpdateData->start();
+    tiOut2BatchCalc->start();
+
     // 12. A PhysId on the command line is the device to select.
     if (!startPhysId.isEmpty())
-        ui.cmb715PhysId->setEditText(startPhysId);
+        deviceLink->SelectDevice(startPhysId);
 
     // 13. The General tab is shown first.
     ui.pc715->setCurrentWidget(ui.tsGen);
-
-    ti715UpdateData->start();
-    tiOut2BatchCalc->start();
 }
 
 void TfrmKR715Config::translateCaptions()
@@ -379,8 +410,9 @@ void TfrmKR715Config::pnMasterEndDock(TKRPanel *panel, QWidget *target)
     for (const DockPair &pair : DockPairs)
         if (auto *home = m_session.controls.get<QWidget>(QLatin1String(pair.home)))
             home->setProperty("DockSite", false);
-    if (target && target == panel->homeContainer())
-        panel->fillParent();
+    // Back in the container it first appeared in, the panel fills it again.
+    if (target && target == panel->homeContainer() && !target->layout())
+        panel->setGeometry(target->rect());
 }
 
 void TfrmKR715Config::FormClose()

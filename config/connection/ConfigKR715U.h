@@ -20,6 +20,9 @@ class Out2Tab;
 class InpTab;
 class ConTab;
 class TKRPanel;
+class DeviceLink;
+class PollCycle;
+class RegisterEditor;
 
 // The executable's file name without directory, cut before its first ".";
 // empty when the name has no ".".
@@ -55,6 +58,10 @@ public:
     QTimer *ti715HintPanelTimer = nullptr;
     TKRLanguage *lanTrans = nullptr;
 
+    DeviceLink *deviceLink = nullptr;
+    PollCycle *pollCycle = nullptr;
+    RegisterEditor *registerEditor = nullptr;
+
     GeneralTab *generalTab = nullptr;
     DataTab *dataTab = nullptr;
     Out3Tab *out3Tab = nullptr;
@@ -62,7 +69,7 @@ public:
     InpTab *inpTab = nullptr;
     ConTab *conTab = nullptr;
 
-    // The PhysId given on the command line (selected once device selection runs).
+    // The PhysId given on the command line.
     QString startPhysId;
 
 protected:

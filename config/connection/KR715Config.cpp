@@ -31,9 +31,9 @@ int main(int argc, char *argv[])
         const QByteArray path = QCoreApplication::applicationFilePath().toUtf8();
         AddRegistration(715, 1, "KR715 Config", path.constData(), 1);
     } else {
-        QGuiApplication::setApplicationDisplayName(QStringLiteral("KR715 config"));
+        QCoreApplication::setApplicationName(QStringLiteral("KR715 config"));
         TfrmKR715Config mainWindow(arguments);
-        TfrmMIBView mibView(mainWindow.session());
+        TfrmMIBView mibView;
         TfrmCalib calibration(mainWindow.session());
         mainWindow.attachWindows(&mibView, &calibration);
         mainWindow.show();

@@ -4,6 +4,7 @@
 // handed to each tab module at creation.
 
 #include "FormControls.h"
+#include "RegisterHistory.h"
 #include "VariableServer.h"
 
 #include <QString>
@@ -12,6 +13,8 @@
 
 class TKRLanguage;
 class DialogService;
+class DeviceLink;
+class RegisterDecoder;
 
 enum class ExchangeState : quint8 { WritePending = 0, Reading = 1, Editing = 2 };
 
@@ -22,27 +25,6 @@ struct DeviceState {
     bool contact = false;
     int lastErrorCode = 0;
     QString lastErrorText;
-};
-
-// The seven editable registers E1, E2, E3, E5, E6, E7, E8 (E4 is never part of it).
-struct RegisterSnapshot {
-    std::array<QString, 7> texts;
-    bool operator==(const RegisterSnapshot &) const = default;
-};
-
-struct RegisterHistoryState {
-    static constexpr int Size = 100;
-    std::array<RegisterSnapshot, Size> entries; // entry 1 (index 0) is the newest
-    int historyPosition = 1;
-    bool undoRedoActive = false;
-    RegisterSnapshot lastRecorded;
-
-    void clear()
-    {
-        entries.fill(RegisterSnapshot{});
-        historyPosition = 1;
-        undoRedoActive = false;
-    }
 };
 
 class KR715Session {
@@ -65,6 +47,8 @@ public:
     QString textAtEnter;
 
     FormControls controls;
+    DeviceLink *link = nullptr;          // selection, error line, PhysId history
+    RegisterDecoder *decoder = nullptr;  // spreads a register over its controls
     TKRLanguage *lanTrans = nullptr;
     DialogService *dialogs = nullptr;
 

@@ -1,5 +1,23 @@
 #pragma once
 // One-line value field: blue while the operator edits, an update event when editing ends.
+//
+// Event protocol (all events pass the control as sender):
+//  - any text change, by the operator or by the program: OnChange; then, when the field
+//    is idle, the update step (so a value set by the program fires OnKREditUpDate); when
+//    it is being edited and is not read-only, the text turns blue;
+//  - entering (the field becomes the focused control of its window): editing starts
+//    (blue unless read-only), OnEnter;
+//  - leaving (another control of the window takes the focus): the update step (always),
+//    OnExit. A window activating or deactivating (a modal dialog opening, another window
+//    taking over) and popups (context menus) neither enter nor leave the field. When a
+//    handler of the update puts the focus back into the field, OnExit is not fired;
+//  - key down: OnKeyDown first. Enter/Return: colour back to normal, update step. Any
+//    other key while idle: editing starts (blue unless read-only), OnEnter. The key is
+//    then handled by the line edit (OnKeyPress for a key that types a character);
+//  - mouse button down while idle: editing starts (blue unless read-only), OnEnter.
+// The update step sets the normal colour (red in simulation mode, else black), ends
+// editing and fires OnKREditUpDate.
+#include <QColor>
 #include <QLineEdit>
 
 class TKREdit : public QLineEdit {
@@ -8,12 +26,44 @@ class TKREdit : public QLineEdit {
 public:
     explicit TKREdit(QWidget *parent = nullptr);
     bool KRSimMode() const { return m_simMode; }
+    // A new value colours the text red (on) or black (off) at once.
     void setKRSimMode(bool on);
+    // True between the start of an entry and its end (Enter, leaving the field).
+    bool isEditing() const { return m_editing; }
+    // Current text colour (black, red or blue).
+    QColor textColour() const;
+
+    static QColor normalColour() { return QColor(0, 0, 0); }
+    static QColor simulationColour() { return QColor(255, 0, 0); }
+    static QColor editingColour() { return QColor(0, 0, 255); }
+
 signals:
     void OnChange(QObject *sender);
     void OnKREditUpDate(QObject *sender);
     void OnEnter(QObject *sender);
     void OnExit(QObject *sender);
+    // key is a Qt::Key value; emitted before the field handles the key.
+    void OnKeyDown(QObject *sender, int key);
+    // The character a key types, emitted before it reaches the text.
+    void OnKeyPress(QObject *sender, QChar character);
+
+protected:
+    // Editing finished: normal colour, idle, OnKREditUpDate.
+    virtual void KREditUpDate();
+    void setTextColour(const QColor &colour);
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
 private:
+    void textChangedHandler();
+    void startEditing();
+    void leave();
+    void focusChangedHandler(QWidget *old, QWidget *now);
+
+    bool m_editing = false;
     bool m_simMode = false;
+    bool m_entered = false; // the focused control of its window
+
 };

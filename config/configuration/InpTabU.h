@@ -1,0 +1,42 @@
+#pragma once
+// Tab page "Units / Input" of the main window: the flow unit, direction, filter time
+// constant, low-flow suppression and mode of operation, the temperature unit, the
+// function of input 1, the meter size with its volume unit and the calibration button,
+// and the fit of the meter size to a manufacturer's meter type.
+//
+// The page content is the dockable panel pnInp1 in its home container pnInp2.
+// Every named control is registered with the session's control registry.
+
+#include "ui_InpTabU.h"
+
+#include <QWidget>
+
+class KR715Session;
+class RegisterEditor;
+
+class InpTab : public QWidget {
+    Q_OBJECT
+public:
+    explicit InpTab(KR715Session &session, QWidget *parent = nullptr);
+
+    Ui::InpTab ui;
+
+    // The register model the settings of this tab are views of.
+    void setEditor(RegisterEditor *editor) { m_editor = editor; }
+
+    // Setting handlers: each marks its register Editing, updates the tab, encodes
+    // its setting into the register text and marks the register WritePending
+    // (the marks only while the device answers). Also run after a register read.
+    void cmbInpTempUnitChange();
+    void cmbInpFuncChange();
+    void cmbInpTimeConstChange();
+    void cmbInpFlowDirectionChange();
+    void cmbInpFlowCalcChange();
+    void cmbInpModeChange();
+    // The unit captions of the flow and volume fields; encodes the flow time unit.
+    void ShowUnitLabels();
+
+private:
+    KR715Session &m_session;
+    RegisterEditor *m_editor = nullptr;
+};

@@ -1,0 +1,123 @@
+#include "KREdit.h"
+#include "KRFocus.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+TKREdit::TKREdit(QWidget *parent) : QLineEdit(parent)
+{
+    setTextColour(normalColour());
+    connect(this, &QLineEdit::textChanged, this, &TKREdit::textChangedHandler);
+    if (qApp)
+        connect(qApp, &QApplication::focusChanged, this, &TKREdit::focusChangedHandler);
+}
+
+void TKREdit::setKRSimMode(bool on)
+{
+    if (on == m_simMode)
+        return;
+    m_simMode = on;
+    setTextColour(on ? simulationColour() : normalColour());
+}
+
+QColor TKREdit::textColour() const
+{
+    return palette().color(QPalette::Active, QPalette::Text);
+}
+
+void TKREdit::setTextColour(const QColor &colour)
+{
+    QPalette pal = palette();
+    if (pal.color(QPalette::Active, QPalette::Text) == colour
+        && pal.color(QPalette::Inactive, QPalette::Text) == colour)
+        return;
+    pal.setColor(QPalette::Active, QPalette::Text, colour);
+    pal.setColor(QPalette::Inactive, QPalette::Text, colour);
+    setPalette(pal);
+}
+
+void TKREdit::KREditUpDate()
+{
+    setTextColour(m_simMode ? simulationColour() : normalColour());
+    m_editing = false;
+    emit OnKREditUpDate(this);
+}
+
+void TKREdit::startEditing()
+{
+    m_editing = true;
+    if (!isReadOnly())
+        setTextColour(editingColour());
+    emit OnEnter(this);
+}
+
+void TKREdit::textChangedHandler()
+{
+    emit OnChange(this);
+    if (!m_editing)
+        KREditUpDate();
+    if (m_editing && !isReadOnly())
+        setTextColour(editingColour());
+}
+
+void TKREdit::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    if (m_entered && KRFocus::isWindowSwitch(event->reason()))
+        return; // the window coming back, or a popup closing
+    m_entered = true;
+    startEditing();
+}
+
+void TKREdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (!KRFocus::leavesForOwnWindow(this, event->reason()))
+        return; // a dialog, another window or a popup on top
+    leave();
+}
+
+void TKREdit::focusChangedHandler(QWidget *, QWidget *now)
+{
+    if (m_entered && KRFocus::takenOver(this, now))
+        leave();
+}
+
+void TKREdit::leave()
+{
+    if (!m_entered)
+        return;
+    m_entered = false;
+    KREditUpDate();
+    // A handler of the update may have put the focus back (after a warning, say): then
+    // the field has not been left.
+    if (!m_entered)
+        emit OnExit(this);
+}
+
+void TKREdit::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    emit OnKeyDown(this, key);
+    if (KRFocus::isEnterKey(key)) {
+        QLineEdit::keyPressEvent(event);
+        setTextColour(m_simMode ? simulationColour() : normalColour());
+        KREditUpDate();
+        return;
+    }
+    if (!m_editing)
+        startEditing();
+    const QString typed = event->text();
+    if (!typed.isEmpty())
+        emit OnKeyPress(this, typed.at(0));
+    QLineEdit::keyPressEvent(event);
+}
+
+void TKREdit::mousePressEvent(QMouseEvent *event)
+{
+    QLineEdit::mousePressEvent(event);
+    if (!m_editing && KRFocus::startsEditing(event->button()))
+        startEditing();
+}

@@ -1,0 +1,454 @@
+#include "KrDrawingPage.h"
+
+#include "Krvisible.h"
+#include "Namechanged.h"
+
+#include <QFile>
+#include <cmath>
+#include <QHash>
+#include <QSaveFile>
+#include <QtDebug>
+
+struct TKrDrawingPage::Record {
+    QString guid;
+    QString name;
+    QString owner;   // empty: the page (or the paste's owner)
+    QString parent;  // empty: the owner's widget
+    bool shown = true;
+    bool grouped = false;
+    TDim dim;
+    double scale = 1.0;
+    QByteArray design;
+    QByteArray runtime;
+};
+
+static const char *kGuidProperty = "krComponentGuid";
+
+TKrDrawingPage::TKrDrawingPage(TKrHostLoader *loader, QWidget *parent) : QWidget(parent), TKrComponent(nullptr), m_loader(loader)
+{
+    setAutoFillBackground(true);
+}
+
+TKrDrawingPage::~TKrDrawingPage()
+{
+    DestroyComponents();
+}
+
+bool TKrDrawingPage::GetInterface(const TGUID &iid, void **obj)
+{
+    KR_OFFER_INTERFACE(IKrDrawingItem)
+    KR_OFFER_INTERFACE(IKrSymbolLookup)
+    KR_OFFER_INTERFACE(IKrHostContext)
+    return TKrComponent::GetInterface(iid, obj);
+}
+
+static void CollectSymbols(const TKrComponent *owner, QList<TKrSymbol *> &out)
+{
+    for (TKrComponent *c : owner->Components()) {
+        if (TKrSymbol *s = KrSymbolOf(c->AsObject())) {
+            out.append(s);
+            CollectSymbols(s, out);
+        }
+    }
+}
+
+QList<TKrSymbol *> TKrDrawingPage::Symbols() const
+{
+    QList<TKrSymbol *> list;
+    CollectSymbols(this, list);
+    return list;
+}
+
+QObject *TKrDrawingPage::FindSymbol(const QString &name)
+{
+    if (name.isEmpty())
+        return nullptr;
+    for (TKrSymbol *s : Symbols())
+        if (s->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return s;
+    return nullptr;
+}
+
+IKrDesigner *TKrDrawingPage::GetKrDesigner()
+{
+    return m_designer;
+}
+
+void TKrDrawingPage::SetDesigner(TKrHostDesigner *designer)
+{
+    m_designer = designer;
+    if (designer)
+        designer->SetPage(this);
+    for (TKrSymbol *s : Symbols())
+        s->DesignerChange();
+}
+
+void TKrDrawingPage::Open()
+{
+    m_open = true;
+    show();
+    PaperOpened(this);
+    for (TKrSymbol *s : Symbols())
+        if (auto *c = qobject_cast<TKrCustomDrawingControl *>(s))
+            c->PaperChanged();
+}
+
+void TKrDrawingPage::Close()
+{
+    m_open = false;
+    PaperClosed(this);
+    hide();
+}
+
+QString TKrDrawingPage::UniqueName(const QString &base) const
+{
+    QString stem = base;
+    while (!stem.isEmpty() && stem.back().isDigit())
+        stem.chop(1);
+    if (stem.isEmpty())
+        stem = QStringLiteral("Symbol");
+    auto *self = const_cast<TKrDrawingPage *>(this);
+    for (int i = 1;; ++i) {
+        const QString name = stem + QString::number(i);
+        if (!self->FindSymbol(name))
+            return name;
+    }
+}
+
+void TKrDrawingPage::ShowSymbol(TKrSymbol *s)
+{
+    s->show();
+    const bool v = IsVisible(s);
+    if (s->GrundI()->GetVisible() != v) {
+        s->GrundI()->SetVisible(v);
+        s->VisibleChanged(this);
+    }
+}
+
+TKrSymbol *TKrDrawingPage::CreateSymbol(TKrComponentLibrary *library, const QString &name, const TRect &bounds, TKrComponent *owner)
+{
+    if (!library)
+        return nullptr;
+    if (!owner)
+        owner = this;
+    TKrSymbol *s = library->Create(owner);
+    if (!s)
+        return nullptr;
+    s->setProperty(kGuidProperty, library->Guid());
+    if (auto *w = qobject_cast<QWidget *>(owner->AsObject()); w && s->parentWidget() != w)
+        s->setParent(w);
+    QString n = name;
+    if (n.isEmpty() || FindSymbol(n))
+        n = UniqueName(n.isEmpty() ? QString::fromLatin1(s->metaObject()->className()).mid(1) : n);
+    s->SetName(n);
+    s->SetBounds(bounds);
+    s->SymbolCreateMode(cmNew);
+    s->InitSymbol();
+    ShowSymbol(s);
+    return s;
+}
+
+bool TKrDrawingPage::DeleteSymbol(TKrSymbol *symbol)
+{
+    if (!symbol || !symbol->CanDelete())
+        return false;
+    delete symbol;
+    return true;
+}
+
+// ---------------------------------------------------------------- page file
+
+static void CollectTree(TKrSymbol *s, QList<TKrSymbol *> &out)
+{
+    if (out.contains(s))
+        return;
+    out.append(s);
+    for (TKrComponent *c : s->Components())
+        if (TKrSymbol *child = KrSymbolOf(c->AsObject()))
+            CollectTree(child, out);
+}
+
+QByteArray TKrDrawingPage::WriteRecords(const QList<TKrSymbol *> &symbols) const
+{
+    QList<TKrSymbol *> all;
+    for (TKrSymbol *s : symbols)
+        CollectTree(s, all);
+    TKeloStream out;
+    out.WriteUInt32(kPageMagic);
+    out.WriteUInt16(kPageFormatVersion);
+    TKeloBlockWriter block(out, 'S');
+    out.WriteUInt32(quint32(all.size()));
+    for (TKrSymbol *s : all) {
+        TKeloBlockWriter rec(out, 'Y');
+        out.WriteString(s->property(kGuidProperty).toString());
+        out.WriteString(s->Name());
+        TKrSymbol *owner = s->Owner() ? KrSymbolOf(s->Owner()->AsObject()) : nullptr;
+        out.WriteString(owner && all.contains(owner) ? owner->Name() : QString());
+        TKrSymbol *parent = KrSymbolOf(s->parentWidget());
+        out.WriteString(parent && all.contains(parent) ? parent->Name() : QString());
+        out.WriteBool(!s->isHidden() || !s->testAttribute(Qt::WA_WState_ExplicitShowHide));
+        out.WriteBool(s->GrundI()->GetGrouped());
+        const TDim d = s->GrundI()->GetDim();
+        out.WriteDouble(d.Left);
+        out.WriteDouble(d.Top);
+        out.WriteDouble(d.Width);
+        out.WriteDouble(d.Height);
+        out.WriteDouble(s->GrundI()->GetScale());
+        TSymbolStream design;
+        QStringList files;
+        s->SaveToStream(design, files);
+        out.WriteBytes(design.Data());
+        TRunTimeStream runtime;
+        s->SaveRunTimeData(runtime);
+        out.WriteBytes(runtime.Data());
+    }
+    return out.Data();
+}
+
+QList<TKrDrawingPage::Record> TKrDrawingPage::ReadRecords(const QByteArray &data, bool *ok)
+{
+    QList<Record> records;
+    *ok = false;
+    try {
+        TKeloStream in(data);
+        if (in.ReadUInt32() != kPageMagic)
+            in.Fail(QStringLiteral("not a page file"));
+        const quint16 version = in.ReadUInt16();
+        if (version == 0)
+            in.Fail(QStringLiteral("corrupt page format version"));
+        const TKeloStream::Block block = in.EnterBlock();
+        if (block.tag != 'S')
+            in.Fail(QStringLiteral("the page holds no symbols block"));
+        const quint32 n = in.ReadUInt32();
+        in.CheckCount(n, 5);
+        for (quint32 i = 0; i < n; ++i) {
+            const TKeloStream::Block rb = in.EnterBlock();
+            Record r;
+            r.guid = in.ReadString();
+            r.name = in.ReadString();
+            r.owner = in.ReadString();
+            r.parent = in.ReadString();
+            r.shown = in.ReadBool();
+            r.grouped = in.ReadBool();
+            r.dim.Left = in.ReadDouble();
+            r.dim.Top = in.ReadDouble();
+            r.dim.Width = in.ReadDouble();
+            r.dim.Height = in.ReadDouble();
+            r.scale = in.ReadDouble();
+            r.design = in.ReadBytes();
+            r.runtime = in.ReadBytes();
+            in.LeaveBlock(rb); // fields of later versions are skipped
+            auto finite = [](double v) { return std::isfinite(v) && std::abs(v) < 1.0e6; };
+            if (!finite(r.dim.Left) || !finite(r.dim.Top) || !finite(r.dim.Width) || !finite(r.dim.Height) || r.dim.Width < 0 || r.dim.Height < 0) {
+                m_problems.append({r.name, QStringLiteral("corrupt place and size; the symbol is placed at the origin")});
+                r.dim = TDim{0, 0, 0.05, 0.05};
+            }
+            if (!(r.scale > 0) || !finite(r.scale))
+                r.scale = 1.0;
+            records.append(r);
+        }
+        in.LeaveBlock(block);
+        *ok = true;
+    } catch (const EKrStreamError &e) {
+        m_problems.append({QStringLiteral("page"), QStringLiteral("cannot read the page: %1").arg(e.Text())});
+        // Records read before the damage are still good.
+        *ok = !records.isEmpty();
+    }
+    return records;
+}
+
+QList<TKrSymbol *> TKrDrawingPage::Instantiate(const QList<Record> &records, TKrComponent *defaultOwner, bool paste)
+{
+    QHash<QString, TKrSymbol *> made; // by the name in the records
+    QList<TKrSymbol *> created;
+    for (const Record &r : records) {
+        TKrComponentLibrary *lib = m_loader ? m_loader->Library(r.guid) : nullptr;
+        if (!lib) {
+            m_problems.append({r.name, QStringLiteral("the component library %1 is not loaded; the symbol is left out").arg(r.guid)});
+            continue;
+        }
+        TKrComponent *owner = defaultOwner;
+        if (!r.owner.isEmpty()) {
+            TKrSymbol *o = made.value(r.owner);
+            if (!o) {
+                m_problems.append({r.name, QStringLiteral("its owner %1 is missing; the symbol is left out").arg(r.owner)});
+                continue;
+            }
+            owner = o;
+        }
+        TKrSymbol *s = lib->Create(owner);
+        if (!s) {
+            m_problems.append({r.name, QStringLiteral("the library %1 made no symbol").arg(lib->Path())});
+            continue;
+        }
+        s->setProperty(kGuidProperty, lib->Guid());
+        QWidget *parent = qobject_cast<QWidget *>(owner->AsObject());
+        if (!r.parent.isEmpty())
+            if (TKrSymbol *p = made.value(r.parent))
+                parent = p;
+        if (parent && s->parentWidget() != parent)
+            s->setParent(parent);
+        QString name = r.name;
+        if (name.isEmpty() || FindSymbol(name)) {
+            name = UniqueName(name.isEmpty() ? QStringLiteral("Symbol") : name);
+            if (paste)
+                KrNameChangedAdd(r.name, name);
+        }
+        s->SetName(name);
+        made.insert(r.name, s);
+        s->GrundI()->SetGrouped(r.grouped);
+        s->SetDim(r.dim);
+        if (r.scale != 1.0)
+            s->GrundI()->SetScale(r.scale);
+        TSymbolStream design(r.design);
+        try {
+            s->InitFromStream(design);
+        } catch (const std::exception &e) {
+            m_problems.append({name, QStringLiteral("corrupt design data (%1); defaults kept").arg(QString::fromLocal8Bit(e.what()))});
+        }
+        if (!r.runtime.isEmpty()) {
+            TRunTimeStream runtime(r.runtime);
+            try {
+                s->LoadRunTimeData(runtime);
+            } catch (const std::exception &e) {
+                m_problems.append({name, QStringLiteral("corrupt run-time data (%1); ignored").arg(QString::fromLocal8Bit(e.what()))});
+            }
+        }
+        if (r.shown)
+            s->show();
+        else
+            s->hide();
+        s->SymbolCreateMode(paste ? cmPaste : cmLoad);
+        created.append(s);
+    }
+    for (TKrSymbol *s : created)
+        s->InitSymbol();
+    if (m_open)
+        PaperOpened(this);
+    return created;
+}
+
+QByteArray TKrDrawingPage::SavePage() const
+{
+    QList<TKrSymbol *> top;
+    for (TKrComponent *c : Components())
+        if (TKrSymbol *s = KrSymbolOf(c->AsObject()))
+            top.append(s);
+    return WriteRecords(top);
+}
+
+bool TKrDrawingPage::LoadPage(const QByteArray &data)
+{
+    m_problems.clear();
+    bool ok = false;
+    const QList<Record> records = ReadRecords(data, &ok);
+    if (!ok)
+        return false;
+    DestroyComponents();
+    KrNameChangedClear();
+    Instantiate(records, this, false);
+    return true;
+}
+
+bool TKrDrawingPage::SaveToFile(const QString &fileName, QString *error) const
+{
+    QSaveFile f(fileName);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    f.write(SavePage());
+    if (!f.commit()) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool TKrDrawingPage::LoadFromFile(const QString &fileName)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly)) {
+        m_problems = {{fileName, f.errorString()}};
+        return false;
+    }
+    // A page file is small; refuse anything absurdly large before reading it.
+    if (f.size() > 256LL * 1024 * 1024) {
+        m_problems = {{fileName, QStringLiteral("the file is too large for a page")}};
+        return false;
+    }
+    return LoadPage(f.readAll());
+}
+
+QByteArray TKrDrawingPage::CopySymbols(const QList<TKrSymbol *> &symbols) const
+{
+    return WriteRecords(symbols);
+}
+
+QList<TKrSymbol *> TKrDrawingPage::PasteSymbols(const QByteArray &data, TKrComponent *owner)
+{
+    m_problems.clear();
+    KrNameChangedClear();
+    bool ok = false;
+    const QList<Record> records = ReadRecords(data, &ok);
+    if (!ok)
+        return {};
+    return Instantiate(records, owner ? owner : this, true);
+}
+
+// ---------------------------------------------------------------- designer
+
+void TKrHostDesigner::Modified(bool modified)
+{
+    m_modified = modified;
+}
+
+void TKrHostDesigner::AddUndo(QObject *symbol)
+{
+    TKrSymbol *s = KrSymbolOf(symbol);
+    if (!s)
+        return;
+    TSymbolStream data;
+    QStringList files;
+    s->SaveToStream(data, files);
+    m_undo.append({s->Name(), data.Data()});
+    m_modified = true;
+}
+
+bool TKrHostDesigner::Undo()
+{
+    if (m_undo.isEmpty() || !m_page)
+        return false;
+    const Step step = m_undo.takeLast();
+    TKrSymbol *s = KrSymbolOf(m_page->FindSymbol(step.name));
+    if (!s)
+        return false;
+    TSymbolStream data(step.data);
+    try {
+        s->InitFromStream(data);
+    } catch (const EKrStreamError &) {
+        return false;
+    }
+    s->Validate();
+    return true;
+}
+
+static void TreeOf(const TKrComponent *owner, int depth, QStringList &out)
+{
+    for (TKrChild *e : KrElementsOf(owner)) {
+        if (!e->GetShowInTree())
+            continue;
+        out.append(QString(depth * 2, QLatin1Char(' ')) + e->Name());
+        TreeOf(e, depth + 1, out);
+    }
+}
+
+QStringList TKrHostDesigner::ElementTree(TKrSymbol *symbol)
+{
+    QStringList out;
+    if (symbol)
+        TreeOf(symbol, 0, out);
+    return out;
+}

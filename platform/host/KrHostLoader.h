@@ -1,0 +1,71 @@
+#pragma once
+// The host's component loader: loads component libraries by file name, checks
+// that each was built for the loaded KeloRTL runtime, and creates symbols
+// through their export SymbolCreate.
+//
+// A library that is missing, lacks the export or records another runtime
+// version is reported (its path and the cause, with the system loader's own
+// text where it has one) and skipped; loading goes on with the rest. Libraries
+// stay loaded for the life of the process: symbols of a library may live as
+// long as the host.
+
+#include "KrHostGlobal.h"
+#include "KrPlugin.h"
+#include "Krsymbols.h"
+
+#include <QLibrary>
+#include <QList>
+#include <QString>
+#include <memory>
+
+struct KRHOST_EXPORT TKrLoadProblem {
+    QString path;
+    QString reason;
+    QString ToString() const { return path + QStringLiteral(": ") + reason; }
+};
+
+class KRHOST_EXPORT TKrComponentLibrary {
+public:
+    QString Path() const { return m_path; }
+    // The component type's GUID in registry form, from the file name.
+    QString Guid() const { return m_guid; }
+    unsigned int RuntimeVersion() const { return m_runtimeVersion; }
+    // A new symbol with that owner (nullptr when the library fails to make one).
+    TKrSymbol *Create(TKrComponent *owner) const;
+
+private:
+    friend class TKrHostLoader;
+    QString m_path;
+    QString m_guid;
+    unsigned int m_runtimeVersion = 0;
+    std::unique_ptr<QLibrary> m_library;
+    TKrSymbolCreateProc m_create = nullptr;
+};
+
+class KRHOST_EXPORT TKrHostLoader {
+public:
+    TKrHostLoader();
+    ~TKrHostLoader();
+
+    // "{" + GUID + "}[02]" with the platform's shared-library suffix.
+    static QString LibraryFileName(const QString &guid);
+    // The GUID in a component library's file name, or empty when the name is
+    // not one.
+    static QString GuidOfFileName(const QString &fileName);
+
+    // Loads one library; nullptr (and a problem recorded) when it cannot be used.
+    // Loading the same file twice gives the same library.
+    TKrComponentLibrary *Load(const QString &fileName);
+    // Loads every component library in a directory; returns how many loaded.
+    int LoadDirectory(const QString &directory);
+
+    QList<TKrComponentLibrary *> Libraries() const;
+    TKrComponentLibrary *Library(const QString &guid) const;
+    QList<TKrLoadProblem> Problems() const { return m_problems; }
+    void ClearProblems() { m_problems.clear(); }
+
+private:
+    void Report(const QString &path, const QString &reason);
+    QList<TKrComponentLibrary *> m_libraries;
+    QList<TKrLoadProblem> m_problems;
+};

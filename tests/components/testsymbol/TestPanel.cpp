@@ -1,0 +1,50 @@
+#include "TestPanel.h"
+
+#include "KrComponentEntry.h"
+#include "Krfiler.h"
+#include "Krvisible.h"
+
+#include <QPainter>
+
+KR_SYMBOL_CLASS(TKRTestPanel)
+
+TKRTestPanel::TKRTestPanel(TKrComponent *owner) : TKrCustomDrawingControl(owner)
+{
+    resize(200, 150);
+    m_image = new TKRImage(this);
+    m_image->SetName(QStringLiteral("Image"));
+    m_image->SetKind(TKRImage::ikPicture);
+    m_frame = new TKRFrame(this);
+    m_frame->SetName(QStringLiteral("Frame"));
+}
+
+void TKRTestPanel::Paint()
+{
+    if (!GrundI()->GetVisible())
+        GrundI()->SetVisible(IsVisible(this));
+    if (!GrundI()->GetVisible())
+        return;
+    m_frame->SetBounds(ClientRect());
+    m_frame->Paint(Canvas());
+    m_image->Paint(Canvas(), m_frame->GetClipRect());
+}
+
+void TKRTestPanel::SaveToStream(TSymbolStream &stream, QStringList &files)
+{
+    TKrCustomDrawingControl::SaveToStream(stream, files);
+    TKrFilerWriter w(stream);
+    w.WriteStringList(m_names);
+    w.WriteInteger(m_index);
+    m_image->SaveToStream(stream);
+    m_frame->SaveToStream(stream);
+}
+
+void TKRTestPanel::InitFromStream(TSymbolStream &stream)
+{
+    TKrCustomDrawingControl::InitFromStream(stream);
+    TKrFilerReader r(stream);
+    m_names = r.ReadStringList();
+    m_loadedIndex = r.NextIsInteger() ? r.ReadInteger() : -1;
+    m_image->InitFromStream(stream);
+    m_frame->InitFromStream(stream);
+}

@@ -1,0 +1,342 @@
+// Network files, the default network and the behaviour of simulated KR 715 devices.
+
+#include "Kr715Device.h"
+#include "SimNetwork.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+using namespace kelopro;
+
+namespace {
+
+int digitOf(qint32 code, int position)
+{
+    return static_cast<int>((static_cast<quint32>(code) >> (4 * (8 - position))) & 0xF);
+}
+
+qint32 withDigit(qint32 code, int position, int value)
+{
+    const int shift = 4 * (8 - position);
+    return static_cast<qint32>((static_cast<quint32>(code) & ~(0xFu << shift)) | (static_cast<quint32>(value) << shift));
+}
+
+struct Live {
+    std::shared_ptr<SimNetwork> net;
+    SimDevice *dev = nullptr;
+
+    double real(Kr715Device::Var v) { return dev->read(v, net->clock().now()).real; }
+    qint32 integer(Kr715Device::Var v) { return dev->read(v, net->clock().now()).integer; }
+    void write(Kr715Device::Var v, const SimValue &value) { QCOMPARE(dev->write(v, value, net->clock().now()), Outcome::NoError); }
+    void advance(double seconds) { net->clock().advance(seconds); }
+};
+
+// One live KR 715 on manual time; code3 and code2 set the filter, time unit and counting.
+Live liveDevice(qint32 code3, qint32 code2, double flow = 12.5)
+{
+    const QByteArray json = QStringLiteral(R"({ "devices": [ { "physId": "L1", "deviceType": 715,
+        "variables": { ".Code3": %1, ".Code2": %2, ".Flow": %3, ".Temperature": 20.0, ".SetPoint": 25.0 } } ] })")
+                                .arg(code3)
+                                .arg(code2)
+                                .arg(flow)
+                                .toUtf8();
+    Live live;
+    live.net = SimNetwork::fromJson(json, QStringLiteral("live"));
+    live.net->clock().useManualTime(0.0);
+    live.dev = live.net->device(QStringLiteral("l1"));
+    return live;
+}
+
+} // namespace
+
+class TestSimNetwork : public QObject {
+    Q_OBJECT
+
+private slots:
+    void invalidFiles_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("fragment");
+        QTest::newRow("not JSON") << QByteArray("{ devices: ") << "not valid JSON";
+        QTest::newRow("top level array") << QByteArray("[]") << "top level";
+        QTest::newRow("no devices") << QByteArray("{}") << "\"devices\"";
+        QTest::newRow("devices not array") << QByteArray(R"({"devices": {}})") << "\"devices\"";
+        QTest::newRow("unknown top field") << QByteArray(R"({"devices": [], "extra": 1})") << "extra";
+        QTest::newRow("device not object") << QByteArray(R"({"devices": [7]})") << "device 1";
+        QTest::newRow("missing physId") << QByteArray(R"({"devices": [{"deviceType": 715}]})") << "physId";
+        QTest::newRow("empty physId") << QByteArray(R"({"devices": [{"physId": "", "deviceType": 715}]})") << "physId";
+        QTest::newRow("physId number") << QByteArray(R"({"devices": [{"physId": 5, "deviceType": 715}]})") << "physId";
+        QTest::newRow("missing deviceType") << QByteArray(R"({"devices": [{"physId": "X1"}]})") << "deviceType";
+        QTest::newRow("deviceType text") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": "715"}]})") << "deviceType";
+        QTest::newRow("answers text") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "answers": "yes"}]})") << "answers";
+        QTest::newRow("frozen number") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "frozen": 1}]})") << "frozen";
+        QTest::newRow("fault too big") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "fault": 300}]})") << "fault";
+        QTest::newRow("variables array") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "variables": []}]})") << "variables";
+        QTest::newRow("unknown field") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "anwsers": true}]})") << "anwsers";
+        QTest::newRow("duplicate physId") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715}, {"physId": "x1", "deviceType": 702}]})")
+                                          << "device 2";
+        QTest::newRow("unknown KR 715 variable") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "variables": {".Flux": 1}}]})")
+                                                 << ".Flux";
+        QTest::newRow("variable text") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "variables": {".Flow": "1"}}]})")
+                                       << ".Flow";
+        QTest::newRow("integer register real") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "variables": {".Code1": 1.5}}]})")
+                                               << ".Code1";
+        QTest::newRow("variable twice") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "variables": {".Flow": 1, ".FLOW": 2}}]})")
+                                        << "twice";
+        QTest::newRow("SerialNo given") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "variables": {".SerialNo": 1}}]})")
+                                        << ".SerialNo";
+        QTest::newRow("name without point") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 702, "variables": {"Pressure": 1}}]})")
+                                            << "Pressure";
+        QTest::newRow("same node") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "variables": {".Code3": 13312}},
+                                                              {"physId": "X2", "deviceType": 715, "variables": {".Code3": 13312}}]})")
+                                   << "node";
+    }
+
+    void invalidFiles()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, fragment);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("network.json"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(json);
+        f.close();
+        try {
+            SimNetwork::fromFile(path);
+            QFAIL("the file was accepted");
+        } catch (const NetworkError &e) {
+            QVERIFY2(e.text().contains(path), qPrintable(e.text()));
+            QVERIFY2(e.text().contains(fragment), qPrintable(e.text()));
+        }
+    }
+
+    void missingFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("absent.json"));
+        qputenv(SimNetwork::NetworkFileVariable, path.toLocal8Bit());
+        try {
+            SimNetwork::fromEnvironment();
+            QFAIL("a missing file gave a network");
+        } catch (const NetworkError &e) {
+            QVERIFY2(e.text().contains(path), qPrintable(e.text()));
+        }
+        qunsetenv(SimNetwork::NetworkFileVariable);
+    }
+
+    void defaultNetwork()
+    {
+        qunsetenv(SimNetwork::NetworkFileVariable);
+        const auto net = SimNetwork::fromEnvironment();
+        SimDevice *ft101 = net->device(QStringLiteral("FT101"));
+        SimDevice *ft102 = net->device(QStringLiteral("ft102"));
+        SimDevice *ft103 = net->device(QStringLiteral("FT103"));
+        SimDevice *pt201 = net->device(QStringLiteral("PT201"));
+        QVERIFY(ft101 && ft102 && ft103 && pt201);
+        QCOMPARE(ft101->deviceType(), 715);
+        QVERIFY(ft101->answers() && !ft101->frozen() && ft101->fault() == 0);
+        QVERIFY(ft102->answers() && ft102->fault() != 0);
+        QVERIFY(!ft103->answers());
+        QCOMPARE(ft103->deviceType(), 715);
+        QVERIFY(pt201->deviceType() != 715);
+        QCOMPARE(ft101->serialNumber().value(), 0x78563Fu);
+        QCOMPARE(ft101->node(), 0x34);
+
+        // Distinct nodes and serial numbers, and legal register digits on every KR 715.
+        QSet<int> nodes;
+        QSet<quint32> serials;
+        for (const auto &d : net->devices()) {
+            QVERIFY(!nodes.contains(d->node()));
+            nodes.insert(d->node());
+            if (d->deviceType() != 715)
+                continue;
+            QVERIFY(!serials.contains(*d->serialNumber()));
+            serials.insert(*d->serialNumber());
+            const qint32 e3 = d->read(Kr715Device::PiCode, 0).integer;
+            const qint32 e6 = d->read(Kr715Device::Code1, 0).integer;
+            const qint32 e7 = d->read(Kr715Device::Code2, 0).integer;
+            const qint32 e8 = d->read(Kr715Device::Code3, 0).integer;
+            QVERIFY(digitOf(e3, 5) <= 3 && digitOf(e3, 6) <= 2);
+            for (int p = 1; p <= 6; ++p)
+                QVERIFY(digitOf(e6, p) <= 6);
+            QVERIFY(QList<int>({0, 1, 2, 4}).contains(digitOf(e7, 1)));
+            QVERIFY(QList<int>({0, 1, 2, 3, 4, 8}).contains(digitOf(e7, 2)));
+            QVERIFY(QList<int>({0, 1, 2, 4, 6, 8}).contains(digitOf(e7, 3)));
+            QVERIFY(QList<int>({0, 1, 2, 8}).contains(digitOf(e7, 4)));
+            QVERIFY(QList<int>({0, 8}).contains(digitOf(e7, 5)));
+            QVERIFY(QList<int>({0, 1, 2, 3, 4, 5, 6, 8}).contains(digitOf(e7, 6)));
+            QVERIFY(digitOf(e8, 1) <= 7);
+            QVERIFY(QList<int>({0, 2, 4, 6}).contains(digitOf(e8, 2)));
+            QVERIFY(QList<int>({2, 3}).contains(digitOf(e8, 3)));
+            QVERIFY(QList<int>({2, 3, 4}).contains(digitOf(e8, 4)));
+            QVERIFY(d->read(Kr715Device::MeterSize, 0).real > 0);
+        }
+        // FT101 flows.
+        net->clock().useManualTime(0.0);
+        const double v1 = ft101->read(Kr715Device::Volume1, 0).real;
+        net->clock().advance(30.0);
+        QVERIFY(ft101->read(Kr715Device::Flow, net->clock().now()).real > 0);
+        QVERIFY(ft101->read(Kr715Device::Volume1, net->clock().now()).real > v1);
+    }
+
+    void missingValuesGetDefaults()
+    {
+        const auto net = SimNetwork::fromJson(R"({"devices": [
+            {"physId": "N1", "deviceType": 715}, {"physId": "N2", "deviceType": 715},
+            {"physId": "G1", "deviceType": 401, "variables": {".Level": 0.75}}]})",
+                                              QStringLiteral("defaults"));
+        SimDevice *n1 = net->device(QStringLiteral("N1"));
+        SimDevice *n2 = net->device(QStringLiteral("N2"));
+        SimDevice *g1 = net->device(QStringLiteral("G1"));
+        QVERIFY(n1->node() != n2->node() && n1->node() != g1->node() && n2->node() != g1->node());
+        QVERIFY(*n1->serialNumber() != *n2->serialNumber());
+        QVERIFY(n1->answers() && !n1->frozen() && n1->fault() == 0);
+        QVERIFY(n1->read(Kr715Device::PrgVers, 0).integer > 0);
+        QVERIFY(n1->read(Kr715Device::MeterSize, 0).real > 0);
+        // The node number lives in bits 8 to 15 of .Code3.
+        QCOMPARE((n1->read(Kr715Device::Code3, 0).integer >> 8) & 0xFF, n1->node());
+        QCOMPARE(g1->read(VariableTable::DeviceType, 0).integer, 401);
+        QCOMPARE(g1->read(g1->variableIndex(QStringLiteral(".level")), 0).real, 0.75);
+    }
+
+    void filterTimeConstant()
+    {
+        // E8 digit 1 = 0: 0.15 s; the filtered flow follows the instant flow closely.
+        Live fast = liveDevice(0x00223400, 0x00010000);
+        fast.advance(20.0);
+        const double inst = fast.real(Kr715Device::InstantFlow);
+        QVERIFY(inst > 0);
+        QVERIFY(std::abs(fast.real(Kr715Device::Flow) - inst) < 0.01 * inst);
+
+        // Digit 1 = 6: 10 s. From 0 the flow rises by about 1 - e^-0.1 of the instant flow in 1 s.
+        Live slow = liveDevice(0x60223400, 0x00010000);
+        slow.write(Kr715Device::Flow, SimValue::fromReal(0.0));
+        slow.advance(1.0);
+        const double ratio = slow.real(Kr715Device::Flow) / slow.real(Kr715Device::InstantFlow);
+        QVERIFY2(ratio > 0.05 && ratio < 0.2, qPrintable(QString::number(ratio)));
+    }
+
+    void volumesPerMinuteAndPerHour()
+    {
+        // Over ten full periods of the flow profile the counted volume is nominal flow x time.
+        const double nominal = 12.5;
+        Live perMinute = liveDevice(0x00223400, 0x00010000, nominal);
+        Live perHour = liveDevice(0x10223400, 0x00010000, nominal);
+        const double m0 = perMinute.real(Kr715Device::Volume1);
+        const double h0 = perHour.real(Kr715Device::Volume1);
+        for (int i = 0; i < 600; ++i) { // as a poll would see it, one access per second
+            perMinute.advance(1.0);
+            perHour.advance(1.0);
+            perMinute.real(Kr715Device::Volume1);
+            perHour.real(Kr715Device::Volume1);
+        }
+        const double countedMinute = perMinute.real(Kr715Device::Volume1) - m0;
+        const double countedHour = perHour.real(Kr715Device::Volume1) - h0;
+        QVERIFY2(std::abs(countedMinute - nominal * 10.0) < 0.02 * nominal * 10.0, qPrintable(QString::number(countedMinute)));
+        QVERIFY2(std::abs(countedHour - nominal * 10.0 / 60.0) < 0.02 * nominal * 10.0 / 60.0, qPrintable(QString::number(countedHour)));
+        QVERIFY(std::abs(perMinute.real(Kr715Device::Volume2) - perMinute.real(Kr715Device::Volume1)) < 1e-9);
+
+        // E7 digit 4 = 0: no counting.
+        Live none = liveDevice(0x00223400, 0x00000000, nominal);
+        none.advance(120.0);
+        QCOMPARE(none.real(Kr715Device::Volume1), 0.0);
+
+        // One long gap is integrated in bounded steps.
+        Live gap = liveDevice(0x10223400, 0x00010000, nominal);
+        gap.advance(10 * 3600.0);
+        const double counted = gap.real(Kr715Device::Volume1);
+        QVERIFY2(std::abs(counted - nominal * 10.0) < 0.05 * nominal * 10.0, qPrintable(QString::number(counted)));
+    }
+
+    void temperatureAndCompensatedFlow()
+    {
+        Live live = liveDevice(0x00223400, 0x00010000);
+        double low = 1e9, high = -1e9;
+        for (int i = 0; i < 300; ++i) {
+            live.advance(1.0);
+            const double t = live.real(Kr715Device::Temperature);
+            low = std::min(low, t);
+            high = std::max(high, t);
+            const double flow = live.real(Kr715Device::Flow);
+            const double expected = flow * (1.0 - 0.001 * (t - 15.0));
+            QVERIFY(std::abs(live.real(Kr715Device::TCFlow) - expected) < 1e-9 * std::max(1.0, flow));
+        }
+        QVERIFY(high - low > 0.1);          // it drifts
+        QVERIFY(low > 17.0 && high < 23.0); // around its start value of 20 °C
+    }
+
+    void testModeHoldsWrittenFlow()
+    {
+        Live live = liveDevice(0x00223400, withDigit(0x00010000, 5, 8));
+        live.write(Kr715Device::Flow, SimValue::fromReal(40.0));
+        const double v0 = live.real(Kr715Device::Volume1);
+        live.advance(30.0);
+        QCOMPARE(live.real(Kr715Device::Flow), 40.0);
+        QCOMPARE(live.real(Kr715Device::InstantFlow), 40.0);
+        QVERIFY(std::abs(live.real(Kr715Device::Volume1) - v0 - 40.0 * 0.5) < 1e-6);
+        // Back to normal mode, the flow follows the profile again.
+        live.write(Kr715Device::Code2, SimValue::fromInt(0x00010000));
+        live.advance(30.0);
+        QVERIFY(live.real(Kr715Device::Flow) < 20.0);
+    }
+
+    void batchRunsToSetpoint()
+    {
+        Live live = liveDevice(0x00223400, 0x00010000); // per minute, setpoint 25
+        live.advance(5.0);
+        QVERIFY(live.real(Kr715Device::Volume2) > 0);
+        live.write(Kr715Device::BatchStart, SimValue::fromInt(1));
+        QCOMPARE(live.real(Kr715Device::Volume2), 0.0);
+        QCOMPARE(live.integer(Kr715Device::Output2), 1);
+        live.advance(60.0);
+        QCOMPARE(live.integer(Kr715Device::Output2), 1);
+        QVERIFY(live.real(Kr715Device::Volume2) < 25.0);
+        int seconds = 60;
+        while (live.integer(Kr715Device::Output2) == 1 && seconds < 600) {
+            live.advance(1.0);
+            ++seconds;
+        }
+        QCOMPARE(live.integer(Kr715Device::Output2), 0);
+        QCOMPARE(live.integer(Kr715Device::BatchStart), 0);
+        QVERIFY(seconds > 90 && seconds < 180); // about two minutes at 12.5 per minute
+        // Output 2 stays off while Volume2 keeps counting.
+        live.advance(60.0);
+        QCOMPARE(live.integer(Kr715Device::Output2), 0);
+        QVERIFY(live.real(Kr715Device::Volume2) > 25.0);
+    }
+
+    void frozenDeviceStandsStill()
+    {
+        auto net = SimNetwork::fromJson(R"({"devices": [{"physId": "F1", "deviceType": 715, "frozen": true,
+            "variables": {".Flow": 9.0, ".Volume1": 100.0, ".Temperature": 30.0}}]})",
+                                        QStringLiteral("frozen"));
+        net->clock().useManualTime(0.0);
+        SimDevice *dev = net->device(QStringLiteral("F1"));
+        net->clock().advance(1000.0);
+        const double now = net->clock().now();
+        QCOMPARE(dev->read(Kr715Device::Flow, now).real, 9.0);
+        QCOMPARE(dev->read(Kr715Device::InstantFlow, now).real, 9.0);
+        QCOMPARE(dev->read(Kr715Device::Volume1, now).real, 100.0);
+        QCOMPARE(dev->read(Kr715Device::Temperature, now).real, 30.0);
+    }
+
+    void clock()
+    {
+        SimClock c;
+        c.useManualTime(5.0);
+        QCOMPARE(c.now(), 5.0);
+        c.advance(2.5);
+        c.advance(-1.0);
+        QCOMPARE(c.now(), 7.5);
+        c.useMonotonicTime();
+        QVERIFY(c.now() >= 7.5 && c.now() < 60.0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimNetwork)
+#include "tst_simnetwork.moc"
