@@ -1,6 +1,8 @@
 #include "InpTabU.h"
 
 #include "KR715Session.h"
+
+#include <QAbstractButton>
 #include "KRComboBox.h"
 #include "RegisterEditorU.h"
 #include "ToolkitControls.h"
@@ -12,6 +14,7 @@ InpTab::InpTab(KR715Session &session, QWidget *parent) : QWidget(parent), m_sess
     krApplyPictures(this);
     m_session.controls.addTree(this);
 
+    connect(ui.btnInpCalib, &QAbstractButton::clicked, this, &InpTab::btnInpCalibClick);
     connect(ui.cmbInpTempUnit, &TKRComboBox::OnChange, this, [this] { cmbInpTempUnitChange(); });
     connect(ui.cmbInpFunc, &TKRComboBox::OnChange, this, [this] { cmbInpFuncChange(); });
     connect(ui.cmbInpTimeConst, &TKRComboBox::OnChange, this, [this] { cmbInpTimeConstChange(); });
@@ -81,4 +84,13 @@ void InpTab::ShowUnitLabels()
     m_editor->beginChange(8);
     m_editor->EncodeRegister(8, 1);
     m_editor->endChange(8);
+}
+
+void InpTab::btnInpCalibClick()
+{
+    if (auto *calibration = m_session.controls.get<QWidget>(QStringLiteral("TfrmCalib"))) {
+        calibration->show();
+        calibration->raise();
+        calibration->activateWindow();
+    }
 }

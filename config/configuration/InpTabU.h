@@ -33,6 +33,8 @@ public:
     void cmbInpFlowDirectionChange();
     void cmbInpFlowCalcChange();
     void cmbInpModeChange();
+    // Shows the calibration dialog, without waiting for it.
+    void btnInpCalibClick();
     // The unit captions of the flow and volume fields; encodes the flow time unit.
     void ShowUnitLabels();
 

@@ -26,6 +26,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QScreen>
+#include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -103,6 +104,9 @@ TfrmKR715Config::TfrmKR715Config(const QStringList &arguments, QWidget *parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(406, 459);
+    // All six tab captions fit the window's width without scroll buttons.
+    ui.pc715->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
+    ui.pc715->setUsesScrollButtons(false);
 
     ti715UpdateData = new QTimer(this);
     ti715UpdateData->setObjectName(QStringLiteral("ti715UpdateData"));

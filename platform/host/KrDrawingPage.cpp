@@ -176,7 +176,7 @@ QByteArray TKrDrawingPage::WriteRecords(const QList<TKrSymbol *> &symbols) const
     TKeloStream out;
     out.WriteUInt32(kPageMagic);
     out.WriteUInt16(kPageFormatVersion);
-    TKeloBlockWriter block(out, 'S');
+    const qint64 block = out.BeginBlock('S');
     out.WriteUInt32(quint32(all.size()));
     for (TKrSymbol *s : all) {
         TKeloBlockWriter rec(out, 'Y');
@@ -202,6 +202,7 @@ QByteArray TKrDrawingPage::WriteRecords(const QList<TKrSymbol *> &symbols) const
         s->SaveRunTimeData(runtime);
         out.WriteBytes(runtime.Data());
     }
+    out.EndBlock(block);
     return out.Data();
 }
 

@@ -1,9 +1,13 @@
 #include "KrHostLoader.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QtDebug>
+#if defined(Q_OS_UNIX)
+#include <dlfcn.h>
+#endif
 
 TKrSymbol *TKrComponentLibrary::Create(TKrComponent *owner) const
 {
@@ -49,6 +53,23 @@ QString TKrHostLoader::GuidOfFileName(const QString &fileName)
     return m.hasMatch() ? m.captured(1).toUpper() : QString();
 }
 
+// The system loader's text for a symbol the library lacks.
+static QString MissingSymbolText(const QLibrary &lib, const QString &path, const char *symbol)
+{
+#if defined(Q_OS_UNIX)
+    if (void *h = dlopen(QFile::encodeName(path).constData(), RTLD_LAZY | RTLD_NOLOAD)) {
+        dlerror();
+        dlsym(h, symbol);
+        const char *err = dlerror();
+        const QString text = err ? QString::fromLocal8Bit(err) : QString();
+        dlclose(h);
+        if (!text.isEmpty())
+            return text;
+    }
+#endif
+    return lib.errorString();
+}
+
 void TKrHostLoader::Report(const QString &path, const QString &reason)
 {
     m_problems.append({path, reason});
@@ -78,12 +99,12 @@ TKrComponentLibrary *TKrHostLoader::Load(const QString &fileName)
     }
     auto create = reinterpret_cast<TKrSymbolCreateProc>(lib->resolve("SymbolCreate"));
     if (!create) {
-        Report(path, QStringLiteral("the library does not export SymbolCreate: %1").arg(lib->errorString()));
+        Report(path, QStringLiteral("the library does not export SymbolCreate: %1").arg(MissingSymbolText(*lib, path, "SymbolCreate")));
         return nullptr;
     }
     auto version = reinterpret_cast<const unsigned int *>(lib->resolve("KeloRTLVersion"));
     if (!version) {
-        Report(path, QStringLiteral("the library records no KeloRTL runtime version: %1").arg(lib->errorString()));
+        Report(path, QStringLiteral("the library records no KeloRTL runtime version: %1").arg(MissingSymbolText(*lib, path, "KeloRTLVersion")));
         return nullptr;
     }
     if (*version != KrRuntimeVersion()) {

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <type_traits>
 
 class TKrComponent;
 
@@ -58,9 +59,10 @@ Q_DECLARE_INTERFACE(TKrComponent, "de.kelo.KeloRTL.TKrComponent/1")
 KRTL_EXPORT TKrComponent *KrComponentOf(QObject *o);
 KRTL_EXPORT TKrComponent *KrComponentOf(const QObject *o);
 
-// The interface I of an object, or nullptr. I names its identifier in I::IID.
+// The interface I of an object (a component, or any QObject), or nullptr. I
+// names its identifier in I::IID.
 template <class I>
-I *Supports(TKrComponent *c)
+I *SupportsComponent(TKrComponent *c)
 {
     void *p = nullptr;
     if (c && c->GetInterface(I::IID, &p) && p)
@@ -68,10 +70,13 @@ I *Supports(TKrComponent *c)
     return nullptr;
 }
 
-template <class I>
-I *Supports(QObject *o)
+template <class I, class T>
+I *Supports(T *o)
 {
-    return Supports<I>(KrComponentOf(o));
+    if constexpr (std::is_base_of_v<TKrComponent, T>)
+        return SupportsComponent<I>(static_cast<TKrComponent *>(o));
+    else
+        return SupportsComponent<I>(KrComponentOf(static_cast<QObject *>(o)));
 }
 
 // Inside GetInterface: offers interface I of this object when asked for it.
