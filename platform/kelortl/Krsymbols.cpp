@@ -325,6 +325,39 @@ void TKrSymbol::UpdateDimFromGeometry()
     m_dim.Height = height() / (sy * own);
 }
 
+namespace {
+// The event that carries a posted window message.
+class TKrMessageEvent : public QEvent {
+public:
+    static QEvent::Type EventType()
+    {
+        static const QEvent::Type t = QEvent::Type(QEvent::registerEventType());
+        return t;
+    }
+    explicit TKrMessageEvent(int message) : QEvent(EventType()), m_message(message) {}
+    int Message() const { return m_message; }
+
+private:
+    int m_message;
+};
+} // namespace
+
+void TKrSymbol::PostMessage(int message)
+{
+    QCoreApplication::postEvent(this, new TKrMessageEvent(message));
+}
+
+void TKrSymbol::MessageReceived(int) {}
+
+bool TKrSymbol::event(QEvent *e)
+{
+    if (e->type() == TKrMessageEvent::EventType()) {
+        MessageReceived(static_cast<TKrMessageEvent *>(e)->Message());
+        return true;
+    }
+    return QWidget::event(e);
+}
+
 void TKrSymbol::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

@@ -140,6 +140,9 @@ public:
     void SetAboutResource(const QString &prefix) { m_aboutResource = prefix; }
     QString AboutResource() const { return m_aboutResource; }
     QWidget *DetailsParent() const { return m_detailsParent; }
+    // Posts a window message (a number such as KRM_FLOORHIDDEN) to the symbol
+    // itself; MessageReceived handles it once control is back in the event loop.
+    void PostMessage(int message);
 
     // Events (set by the components for their own handlers).
     TMouseEvent OnMouseDown;
@@ -148,6 +151,9 @@ public:
     TNotifyEvent OnDblClick;
 
 protected:
+    // A message posted with PostMessage arrives here.
+    virtual void MessageReceived(int message);
+    bool event(QEvent *e) override;
     // First index of the published properties (those of the component classes).
     static int PublishedPropertyOffset();
     void paintEvent(QPaintEvent *e) override;
