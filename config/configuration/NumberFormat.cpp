@@ -95,8 +95,12 @@ QString fixedText(double x, int precision, int decimals, const QLocale &locale)
 
 bool parseReal(const QString &text, double &value, const QLocale &locale)
 {
+    // Digit grouping is never accepted: in a decimal-comma locale "1.250" is a typing
+    // mistake, not one thousand two hundred and fifty.
+    QLocale strict = locale;
+    strict.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double v = locale.toDouble(text.trimmed(), &ok);
+    const double v = strict.toDouble(text.trimmed(), &ok);
     if (!ok || !std::isfinite(v))
         return false;
     value = v;

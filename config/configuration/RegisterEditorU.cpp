@@ -12,6 +12,7 @@
 #include "ToolkitControls.h"
 
 #include <QLabel>
+#include <QValidator>
 #include <array>
 
 namespace {
@@ -56,6 +57,19 @@ int registerOfList(const QString &name)
     return map.value(name, 0);
 }
 
+// The length limit of a field that shows a register: it limits what the operator
+// types, while a register text put into the field by the program is shown whole (a
+// line edit's own maximum length would cut it, and leaving the field unchanged would
+// then write the cut text to the device).
+class TypedLengthLimit : public QValidator {
+public:
+    TypedLengthLimit(int length, QObject *parent) : QValidator(parent), m_length(length) {}
+    State validate(QString &input, int &) const override { return input.size() <= m_length ? Acceptable : Invalid; }
+
+private:
+    int m_length;
+};
+
 } // namespace
 
 RegisterEditor::RegisterEditor(KR715Session &session, QWidget *window, QObject *parent)
@@ -70,6 +84,10 @@ RegisterEditor::RegisterEditor(KR715Session &session, QWidget *window, QObject *
         auto *edit = session.controls.get<TKREdit>(QLatin1String(name));
         if (!edit)
             continue;
+        if (!QLatin1String(name).startsWith(QLatin1String("edConE")) && edit->maxLength() < 32767) {
+            edit->setValidator(new TypedLengthLimit(edit->maxLength(), edit));
+            edit->setMaxLength(32767);
+        }
         connect(edit, &TKREdit::OnEnter, this, &RegisterEditor::StandardEnter);
         if (qstrcmp(name, "edDataManSetOut3") != 0)
             connect(edit, &TKREdit::OnKREditUpDate, this, &RegisterEditor::StandardUpdate);
@@ -184,6 +202,11 @@ void RegisterEditor::ShowRegisterRead(int reg, const QString &text)
 
 void RegisterEditor::DecodeRegister(int reg)
 {
+    struct Spreading {
+        int &depth;
+        explicit Spreading(int &d) : depth(d) { ++depth; }
+        ~Spreading() { --depth; }
+    } spreading(m_spreading);
     const QString text = registerText(reg);
     auto setField = [this](const char *name, const QString &t) {
         if (auto *edit = m_session.controls.get<QLineEdit>(QLatin1String(name)))
@@ -491,8 +514,11 @@ void RegisterEditor::StandardUpdate(QObject *sender)
         CheckRegisterDigits(reg);
         m_session.digitKeyPressed = false;
     }
-    // 3. A changed register set is recorded in the history.
-    recordIfChanged();
+    // 3. A changed register set is recorded in the history. A setting field that has
+    // just been given a register text by decoding is no entry of its own (offline, a
+    // real register is decoded at every typed character).
+    if (reg != 0 || m_spreading == 0)
+        recordIfChanged();
     // 4. The manual value of output 3 on the Data tab.
     showManualOutput3();
     // 5. While the device answers, the edited register is to be written.
@@ -588,6 +614,10 @@ void RegisterEditor::CheckRegisterDigits(int reg)
         old = m_session.history.lastRecorded.texts[static_cast<size_t>(i)];
     }
     for (int k = 1; k <= 6 && k <= text.size(); ++k) {
+        // Digits that no setting uses are not checked: whatever stands there is left
+        // as typed (a text that is no hexadecimal number then simply cannot be written).
+        if ((*sets)[static_cast<size_t>(k - 1)] == Any)
+            continue;
         const auto d = regcodec::digit(text, k);
         if (d && legal((*sets)[static_cast<size_t>(k - 1)], *d))
             continue;

@@ -90,5 +90,6 @@ private:
     Out2Tab *m_out2 = nullptr;
     InpTab *m_inp = nullptr;
     int m_decoding = 0; // > 0 while a register read is shown and decoded
+    int m_spreading = 0; // > 0 while DecodeRegister puts a register into its controls
     bool m_restoring = false; // a snapshot is being put into the register edits
 };

@@ -6,6 +6,7 @@
 #include "PhysIdHistory.h"
 #include "RegisterCodec.h"
 
+#include <QCompleter>
 #include <QLineEdit>
 #include <QLocale>
 #include <QTabWidget>
@@ -44,6 +45,11 @@ DeviceLink::DeviceLink(KR715Session &session, QWidget *window, QTimer *updateTim
     , m_physIdBox(session.controls.get<TKRComboBox>(QStringLiteral("cmb715PhysId")))
     , m_errorBox(session.controls.get<QComboBox>(QStringLiteral("cmb715Error")))
 {
+    // A typed PhysId stays as typed: Enter must not replace it by a listed entry that
+    // differs only in letter case (that would count as choosing the entry and select
+    // the device a second time).
+    if (m_physIdBox && m_physIdBox->completer())
+        m_physIdBox->completer()->setCaseSensitivity(Qt::CaseSensitive);
 }
 
 QString DeviceLink::translate(const QString &text) const
@@ -112,78 +118,85 @@ void DeviceLink::SelectDevice(const QString &physId)
     device.deviceAccepted = false;
     device.contact = false;
 
-    // 2. The server lives from the first selection to the end of the program.
-    if (ensureServer()) {
-        if (physId.endsWith(QLatin1Char(':'))) {
-            // 3. A name ending in ":" is a network or segment, not a node.
-            if (m_session.dialogs)
-                m_session.dialogs->warning(m_window, translate(QStringLiteral("Selected PhysId is not a node")));
-            if (m_physIdBox)
-                m_physIdBox->setEditText(QString());
-        } else {
-            // 4.
-            m_updateTimer->stop();
-            device.currentPhysId = physId;
-            bool failed = true;
-            try {
-                m_session.server->SelectVariable(physId);
-                failed = CheckServerError();
-            } catch (const automation::AutomationError &) {
-                failed = true;
-            }
-            // 5.
-            if (!failed) {
-                device.deviceAccepted = true;
-                int type = 0;
-                try {
-                    selectDeviceVariable(QStringLiteral(".DeviceType"));
-                    type = variantToInt32(m_session.server->value());
-                    device.contact = (m_session.server->ErrorCode() & 0xFFFF) != NoContact;
-                } catch (const automation::AutomationError &) {
-                    device.contact = false;
-                }
-                if (device.contact && type == 715) {
-                    try {
-                        if (auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edGenDeviceNo")))
-                            edit->setText(QString::number(type));
-                        selectDeviceVariable(QStringLiteral(".Meternumber"));
-                        const qint32 meterNumber = variantToInt32(m_session.server->value());
-                        if (auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edGenNAddr"))) {
-                            edit->setText(regcodec::serialText(meterNumber));
-                            setTextColour(edit, Qt::black);
-                        }
-                        selectDeviceVariable(QStringLiteral(".PrgVers"));
-                        const qint32 version = variantToInt32(m_session.server->value());
-                        if (auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edGenPrgVer")))
-                            edit->setText(QString::number(version));
-                        selectDeviceVariable(QStringLiteral(".Code3"));
-                        const qint32 code3 = variantToInt32(m_session.server->value());
-                        if (auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edGenNodeNo")))
-                            edit->setText(QString::number((static_cast<quint32>(code3) >> 8) & 0xFF));
-                    } catch (const automation::AutomationError &) {
-                        // The identification stays as far as it got; the poll refreshes it.
-                    }
-                    confirmPhysIdBox();
-                } else if (device.contact) {
-                    if (m_session.dialogs)
-                        m_session.dialogs->warning(m_window, translate(QStringLiteral("Selected PhysId is not a flowmeter")));
-                    confirmPhysIdBox();
-                } else {
-                    if (m_session.dialogs)
-                        m_session.dialogs->warning(m_window, translate(QStringLiteral("No contact to selected PhysId")));
-                    confirmPhysIdBox();
-                }
-            }
-            // 6.
-            if (!device.contact)
-                emptyIdentification();
-            // 7.
-            m_session.initialLoadPending = true;
-            m_session.pollSlot = 1;
-            m_updateTimer->start();
-            // 8.
-            setTextColour(m_physIdBox, Qt::black);
+    // 2. The server lives from the first selection to the end of the program. When it
+    // cannot be created the selection ends with the error report: the window, its
+    // focus and the PhysId box stay as they are, so the next selection tries again.
+    if (!ensureServer())
+        return;
+    if (physId.endsWith(QLatin1Char(':'))) {
+        // 3. A name ending in ":" is a network or segment, not a node.
+        if (m_session.dialogs)
+            m_session.dialogs->warning(m_window, translate(QStringLiteral("Selected PhysId is not a node")));
+        if (m_physIdBox)
+            m_physIdBox->setEditText(QString());
+    } else {
+        // 4.
+        m_updateTimer->stop();
+        device.currentPhysId = physId;
+        bool failed = true;
+        try {
+            m_session.server->SelectVariable(physId);
+            failed = CheckServerError();
+        } catch (const automation::AutomationError &) {
+            failed = true;
         }
+        // 5.
+        if (!failed) {
+            device.deviceAccepted = true;
+            int type = 0;
+            try {
+                selectDeviceVariable(QStringLiteral(".DeviceType"));
+                type = variantToInt32(m_session.server->value());
+            } catch (const automation::AutomationError &) {
+                type = 0; // no device type: not a KR 715
+            }
+            // Contact is what the error code of the read says, as in the poll.
+            try {
+                device.contact = (m_session.server->ErrorCode() & 0xFFFF) != NoContact;
+            } catch (const automation::AutomationError &) {
+                device.contact = false;
+            }
+            if (device.contact && type == 715) {
+                try {
+                    if (auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edGenDeviceNo")))
+                        edit->setText(QString::number(type));
+                    selectDeviceVariable(QStringLiteral(".Meternumber"));
+                    const qint32 meterNumber = variantToInt32(m_session.server->value());
+                    if (auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edGenNAddr"))) {
+                        edit->setText(regcodec::serialText(meterNumber));
+                        setTextColour(edit, Qt::black);
+                    }
+                    selectDeviceVariable(QStringLiteral(".PrgVers"));
+                    const qint32 version = variantToInt32(m_session.server->value());
+                    if (auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edGenPrgVer")))
+                        edit->setText(QString::number(version));
+                    selectDeviceVariable(QStringLiteral(".Code3"));
+                    const qint32 code3 = variantToInt32(m_session.server->value());
+                    if (auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edGenNodeNo")))
+                        edit->setText(QString::number((static_cast<quint32>(code3) >> 8) & 0xFF));
+                } catch (const automation::AutomationError &) {
+                    // The identification stays as far as it got; the poll refreshes it.
+                }
+                confirmPhysIdBox();
+            } else if (device.contact) {
+                if (m_session.dialogs)
+                    m_session.dialogs->warning(m_window, translate(QStringLiteral("Selected PhysId is not a flowmeter")));
+                confirmPhysIdBox();
+            } else {
+                if (m_session.dialogs)
+                    m_session.dialogs->warning(m_window, translate(QStringLiteral("No contact to selected PhysId")));
+                confirmPhysIdBox();
+            }
+        }
+        // 6.
+        if (!device.contact)
+            emptyIdentification();
+        // 7.
+        m_session.initialLoadPending = true;
+        m_session.pollSlot = 1;
+        m_updateTimer->start();
+        // 8.
+        setTextColour(m_physIdBox, Qt::black);
     }
 
     // 9. The General tab of the shown window.

@@ -127,7 +127,8 @@ bool PollCycle::writeSlot(int slot)
     auto putReal = [&](const char *source) {
         const QString t = text(source);
         double v = 0;
-        if (t.isEmpty() || !numfmt::parseReal(t, v))
+        // The device holds single-precision reals: a value beyond their range is no value.
+        if (t.isEmpty() || !numfmt::parseReal(t, v) || !std::isfinite(static_cast<float>(v)))
             return false;
         server.setValue(v);
         return true;

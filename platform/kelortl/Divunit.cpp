@@ -97,7 +97,7 @@ bool IsPathRel(const QString &path)
 }
 
 // The desktop entry of the default application for a MIME type, after the
-// mimeapps.list files of the freedesktop specification.
+// mimeapps.list files the desktop keeps (freedesktop.org layout).
 static QString DefaultDesktopEntry(const QString &mime)
 {
     QStringList lists;

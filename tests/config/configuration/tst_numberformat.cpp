@@ -94,6 +94,8 @@ private slots:
         QVERIFY(numfmt::parseReal(QStringLiteral(" 12,5 "), v, comma()));
         QCOMPARE(v, 12.5);
         QVERIFY(!numfmt::parseReal(QStringLiteral("12.5"), v, comma()));
+        QVERIFY(!numfmt::parseReal(QStringLiteral("1.250"), v, comma())); // no digit grouping
+        QVERIFY(!numfmt::parseReal(QStringLiteral("1,250"), v, point()));
         QVERIFY(!numfmt::parseReal(QString(), v, point()));
         QVERIFY(!numfmt::parseReal(QStringLiteral("1e999"), v, point()));
         QVERIFY(!numfmt::parseReal(QStringLiteral("abc"), v, point()));

@@ -99,6 +99,13 @@ inline bool showActive(QWidget &w)
 inline void typePhysId(TfrmKR715Config &w, const QString &physId, bool pressEnter = true, bool *wasRestarted = nullptr)
 {
     TKRComboBox *box = w.ui.cmb715PhysId;
+    // A message box closed a moment ago: the window must be active again, or the
+    // focus would arrive later and undo the selection below.
+    if (!w.isActiveWindow()) {
+        QApplication::setActiveWindow(&w);
+        if (!QTest::qWaitForWindowActive(&w))
+            qWarning("the main window did not become active");
+    }
     box->setFocus(Qt::TabFocusReason);
     box->lineEdit()->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
@@ -137,8 +144,10 @@ inline bool sameTrace(const QStringList &actual, const QStringList &expected, QS
 
 } // namespace conn
 
-#define KR_COMPARE_TRACE(actual, expected)                                                         \
+// KR_COMPARE_TRACE(actual, expected...): the expected lines may be an expression with
+// commas (a braced list).
+#define KR_COMPARE_TRACE(actual, ...)                                                              \
     do {                                                                                           \
         QString why_;                                                                              \
-        QVERIFY2(conn::sameTrace((actual), (expected), &why_), qPrintable(why_));                  \
+        QVERIFY2(conn::sameTrace((actual), QStringList(__VA_ARGS__), &why_), qPrintable(why_));    \
     } while (false)

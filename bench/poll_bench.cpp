@@ -1,0 +1,137 @@
+// Polling benchmark of KR715Config: the processor time of one tick of ti715UpdateData
+// and of a whole cycle of 20 ticks, with the main window polling a frozen KR 715 of
+// the in-process simulated network (every slot is served, nothing is traced).
+//
+//   poll_bench [cycles]        measures that many cycles (default 500) after two
+//                              cycles of warm-up and prints the medians in microseconds
+//
+// Runs on the offscreen platform with private settings folders. Times are the
+// process's CPU time (CLOCK_PROCESS_CPUTIME_ID), so waiting and other processes do
+// not count.
+
+#include "ConfigKR715U.h"
+#include "KeloProServer.h"
+#include "PollCycle.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+// Every variable of the device given, with the settings that make every Data-tab
+// value derivable: current output on flow, batch control, counting on flow.
+const char *const NetworkJson = R"({"devices":[{"physId":"FT1","deviceType":715,"frozen":true,"variables":{
+  ".MeterSize":2.5, ".Ti":10, ".PiCode":0, ".Meternumber":2018918144, ".Scale":100,
+  ".Code1":2097152, ".Code2":555812352, ".Code3":539112448,
+  ".Flow":12.5, ".Volume1":1234.5, ".Volume2":10.25, ".InstantFlow":13, ".TCFlow":12.4,
+  ".Temperature":21.5, ".SetPoint":500, ".Input1":1, ".Output2":1, ".Output3":0, ".Available":3.25}}]})";
+
+double cpuMicroseconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1))];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
+
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
+    qunsetenv("KELO_PRO_TRACE");
+    const QString networkPath = home.filePath(QStringLiteral("network.json"));
+    {
+        QFile file(networkPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(NetworkJson) < 0)
+            return 1;
+    }
+    qputenv("KELO_PRO_NETWORK", networkPath.toLocal8Bit());
+
+    QApplication app(argc, argv);
+    kelopro::registerServer();
+    QCoreApplication::setApplicationName(QStringLiteral("KR715 config"));
+
+    // The window selects FT1 as it does with a PhysId on the command line; the
+    // benchmark drives the ticks instead of the timers.
+    TfrmKR715Config window(QStringList{QStringLiteral("FT1")});
+    window.ti715UpdateData->stop();
+    window.tiOut2BatchCalc->stop();
+    KR715Session &session = window.session();
+    if (!session.device.deviceAccepted || !session.device.contact) {
+        std::fprintf(stderr, "FT1 was not selected\n");
+        return 1;
+    }
+    PollCycle &poll = *window.pollCycle;
+
+    // Warm-up: the first cycles load the configuration and write back the setpoint
+    // and the available value once; after them the cycle only reads.
+    for (int i = 0; i < 2 * KR715Session::SlotCount; ++i)
+        poll.ti715UpdateDataTimer();
+    QCoreApplication::processEvents();
+
+    std::vector<double> ticks;
+    std::vector<double> cycleTimes;
+    std::vector<std::vector<double>> bySlot(KR715Session::SlotCount + 1);
+    ticks.reserve(static_cast<size_t>(cycles) * KR715Session::SlotCount);
+    for (int c = 0; c < cycles; ++c) {
+        if (session.pollSlot != 1) {
+            std::fprintf(stderr, "the cycle stood still at slot %d\n", session.pollSlot);
+            return 1;
+        }
+        const double cycleStart = cpuMicroseconds();
+        double last = cycleStart;
+        for (int t = 0; t < KR715Session::SlotCount; ++t) {
+            const int slot = session.pollSlot;
+            poll.ti715UpdateDataTimer();
+            const double now = cpuMicroseconds();
+            ticks.push_back(now - last);
+            bySlot[static_cast<size_t>(slot)].push_back(now - last);
+            last = now;
+        }
+        cycleTimes.push_back(last - cycleStart);
+        // Repaints and other posted work, as the event loop runs them between ticks.
+        QCoreApplication::processEvents();
+    }
+
+    std::printf("poll tick against a frozen KR 715 (in-process simulator, offscreen), %d cycles of %d ticks\n",
+                cycles, KR715Session::SlotCount);
+    std::printf("tick:           median %.1f us, 90th percentile %.1f us, max %.1f us\n", median(ticks),
+                percentile(ticks, 0.9), percentile(ticks, 1.0));
+    std::printf("20-tick cycle:  median %.1f us, 90th percentile %.1f us\n", median(cycleTimes),
+                percentile(cycleTimes, 0.9));
+    std::printf("median by slot (us):");
+    for (int slot = 1; slot <= KR715Session::SlotCount; ++slot)
+        std::printf("%s %d:%.1f", slot == 11 ? "\n                   " : "", slot,
+                    median(bySlot[static_cast<size_t>(slot)]));
+    std::printf("\n");
+    return 0;
+}
