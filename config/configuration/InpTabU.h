@@ -37,8 +37,20 @@ public:
     void btnInpCalibClick();
     // The unit captions of the flow and volume fields; encodes the flow time unit.
     void ShowUnitLabels();
+    // The volume unit or the flow time unit chosen: entries, captions, the meter size
+    // recalculated on request, the pulse weight hint, the fit to the meter type.
+    void cmbInpUnitChoiceChange();
+    void cmbInpDevCalcChange();
+    void edInpMeterSizeChange();
+    // The meter size in percent of the nominal size of the chosen manufacturer's type.
+    void ShowFitToManufacturer();
 
 private:
+    void setUnitCaptions();
+    QString translate(const QString &text) const;
+    // Index of a unit name in the unit list; 0 ("Unit") when it is none of them.
+    int unitIndexOf(const QString &name) const;
+
     KR715Session &m_session;
     RegisterEditor *m_editor = nullptr;
 };

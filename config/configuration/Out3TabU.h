@@ -34,6 +34,9 @@ public:
     void grpOut3PIRegModeClick();
 
 private:
+    // The frequency of the pulse output on the Data tab: with a data source only.
+    void showFrequencyPanel();
+
     KR715Session &m_session;
     RegisterEditor *m_editor = nullptr;
 };

@@ -647,3 +647,27 @@ void RegisterEditor::CmbStandardExit(QObject *sender)
         if (m_session.state(reg) != ExchangeState::WritePending)
             m_session.state(reg) = ExchangeState::Reading;
 }
+
+void RegisterEditor::applySetpointRule()
+{
+    auto *setpoint = m_session.controls.get<QLineEdit>(QStringLiteral("edDataSetP"));
+    TKRComboBox *out2 = list("cmbOut2FuncOut");
+    TKRComboBox *out3 = list("cmbOut3FuncOut3");
+    if (!setpoint || !out2 || !out3)
+        return;
+    const int f2 = out2->SelectedIndex();
+    const bool writable = f2 == 2 || f2 == 3 || out3->SelectedIndex() == 1;
+    setpoint->setReadOnly(!writable);
+    QPalette palette = setpoint->palette();
+    palette.setColor(QPalette::Base, writable ? QColor(Qt::white) : setpoint->palette().color(QPalette::Window));
+    setpoint->setPalette(palette);
+}
+
+void RegisterEditor::warnIllegalChoice(const QStringList &parts)
+{
+    QStringList lines;
+    for (const QString &part : parts)
+        lines.append(translate(part));
+    if (m_session.dialogs)
+        m_session.dialogs->warning(m_window, lines.join(QLatin1Char('\n')));
+}

@@ -54,6 +54,15 @@ public:
     // the panel to end after the "mA" label.
     void showManualOutput3();
 
+    // The setpoint of the Data tab is writable (on white) when output 2 is "Batch
+    // control" or "Limit switch" or output 3 is the PI regulator, else read only on
+    // the window colour.
+    void applySetpointRule();
+    // The warning of a setting that conflicts with another: the translated parts,
+    // one a line.
+    void warnIllegalChoice(const QStringList &parts);
+    QString translate(const QString &text) const;
+
     // Register text and edit.
     QString registerText(int reg) const;
     TKREdit *registerEdit(int reg) const;
@@ -81,7 +90,6 @@ private:
     TKRComboBox *list(const char *name) const;
     void setDigit(int reg, int k, int value);
     void recordIfChanged();
-    QString translate(const QString &text) const;
     bool online() const { return m_session.device.contact; }
 
     KR715Session &m_session;

@@ -502,26 +502,28 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<int>("slot");
         QTest::addColumn<QString>("written");
-        QTest::newRow("edConE1") << "edConE1" << int(SlotMeterSize) << "1";
-        QTest::newRow("edInpMeterSize") << "edInpMeterSize" << int(SlotMeterSize) << "1";
-        QTest::newRow("edConE2") << "edConE2" << int(SlotTi) << "10";
-        QTest::newRow("edOut3PiTi") << "edOut3PiTi" << int(SlotTi) << "10";
-        QTest::newRow("edConE3") << "edConE3" << int(SlotPiCode) << "0";
-        QTest::newRow("edConE5") << "edConE5" << int(SlotScale) << "100";
-        QTest::newRow("edOut3PiPBand") << "edOut3PiPBand" << int(SlotScale) << "100";
-        QTest::newRow("edOut3ScaleOut3") << "edOut3ScaleOut3" << int(SlotScale) << "100";
-        QTest::newRow("edConE6") << "edConE6" << int(SlotCode1) << "2097152";
-        QTest::newRow("edConE7") << "edConE7" << int(SlotCode2) << "65536";
-        QTest::newRow("edConE8") << "edConE8" << int(SlotCode3) << "539103232";
-        QTest::newRow("edDataManSetOut3") << "edDataManSetOut3" << int(SlotAvailable) << "0";
+        QTest::addColumn<double>("code2"); // output functions that show the field; 0: as the device has them
+        QTest::newRow("edConE1") << "edConE1" << int(SlotMeterSize) << "1" << double(0);
+        QTest::newRow("edInpMeterSize") << "edInpMeterSize" << int(SlotMeterSize) << "1" << double(0);
+        QTest::newRow("edConE2") << "edConE2" << int(SlotTi) << "10" << double(0);
+        QTest::newRow("edOut3PiTi") << "edOut3PiTi" << int(SlotTi) << "10" << double(0x10000000);
+        QTest::newRow("edConE3") << "edConE3" << int(SlotPiCode) << "0" << double(0);
+        QTest::newRow("edConE5") << "edConE5" << int(SlotScale) << "100" << double(0);
+        QTest::newRow("edOut3PiPBand") << "edOut3PiPBand" << int(SlotScale) << "100" << double(0x10000000);
+        QTest::newRow("edOut3ScaleOut3") << "edOut3ScaleOut3" << int(SlotScale) << "100" << double(0x20000000);
+        QTest::newRow("edConE6") << "edConE6" << int(SlotCode1) << "2097152" << double(0);
+        QTest::newRow("edConE7") << "edConE7" << int(SlotCode2) << "65536" << double(0);
+        QTest::newRow("edConE8") << "edConE8" << int(SlotCode3) << "539103232" << double(0);
+        QTest::newRow("edDataManSetOut3") << "edDataManSetOut3" << int(SlotAvailable) << "0" << double(0x24000000);
     }
     void fieldsHoldTheirRegisterWhileEntered()
     {
         QFETCH(QString, field);
         QFETCH(int, slot);
         QFETCH(QString, written);
+        QFETCH(double, code2);
         DialogAnswerer answers;
-        OperatorDriver op;
+        OperatorDriver op(code2 != 0 ? OperatorDriver::kr715({{".Code2", code2}}) : OperatorDriver::kr715());
         op.open();
         op.cycle(2); // the first reads of the data values are written back once
         op.focus(op.edit(field));

@@ -222,15 +222,22 @@ private slots:
     void setpointFieldsShowEachOthersEntryAtOnce()
     {
         DialogAnswerer answers;
-        OperatorDriver op;
+        {
+            // Output 2 on batch control shows its setpoint field.
+            OperatorDriver op(OperatorDriver::kr715({{".Code2", 0x00200000}}));
+            op.open();
+            op.cycle(2);
+            op.typeAndEnter(op.edit("edOut2SetP"), QStringLiteral("12"));
+            QCOMPARE(op.edit("edDataSetP")->text(), QStringLiteral("12"));
+            QCOMPARE(op.edit("edOut3SetP")->text(), QStringLiteral("12"));
+            QCOMPARE(op.deviceReal(".SetPoint"), 100.0);
+            QCOMPARE(op.serve(SlotSetPoint), QStringLiteral("write 12"));
+            QCOMPARE(op.deviceReal(".SetPoint"), 12.0);
+        }
+        // Output 3 as PI regulator shows the regulator's setpoint field.
+        OperatorDriver op(OperatorDriver::kr715({{".Code2", 0x10000000}}));
         op.open();
         op.cycle(2);
-        op.typeAndEnter(op.edit("edOut2SetP"), QStringLiteral("12"));
-        QCOMPARE(op.edit("edDataSetP")->text(), QStringLiteral("12"));
-        QCOMPARE(op.edit("edOut3SetP")->text(), QStringLiteral("12"));
-        QCOMPARE(op.deviceReal(".SetPoint"), 100.0);
-        QCOMPARE(op.serve(SlotSetPoint), QStringLiteral("write 12"));
-        QCOMPARE(op.deviceReal(".SetPoint"), 12.0);
 
         op.focus(op.edit("edOut3SetP"));
         QCOMPARE(op.serve(SlotSetPoint), QStringLiteral("skip"));

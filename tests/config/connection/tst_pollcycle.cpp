@@ -356,13 +356,14 @@ private slots:
         QTest::addColumn<QString>("scale");
         QTest::addColumn<QString>("frequency");
         QTest::addColumn<QString>("analog");
-        // Digit 1: 1 PI regulator, 2 current output; digit 2: the value it follows.
-        QTest::newRow("current, flow 50 of 100") << "555812352" << "50" << "100" << "83.3333333333333" << "12";
-        QTest::newRow("current, temperature") << "589366784" << "50" << "100" << "" << "7.44";
-        QTest::newRow("current, available") << "606144000" << "50" << "100" << "" << "4.52";
-        QTest::newRow("current, instant flow") << "673252864" << "50" << "100" << "21.6666666666667" << "6.08";
-        QTest::newRow("current, full scale 0") << "555812352" << "50" << "0" << "0" << "";
-        QTest::newRow("PI regulator") << "287376896" << "50" << "100" << "83.3333333333333" << "3.2500000";
+        // Digit 1: 1 PI regulator, 2 current output; digit 2: the value it follows;
+        // output 2 gives pulses (batch control would conflict with the regulator).
+        QTest::newRow("current, flow 50 of 100") << "554763776" << "50" << "100" << "83.3333333333333" << "12";
+        QTest::newRow("current, temperature") << "588318208" << "50" << "100" << "" << "7.44";
+        QTest::newRow("current, available") << "605095424" << "50" << "100" << "" << "4.52";
+        QTest::newRow("current, instant flow") << "672204288" << "50" << "100" << "21.6666666666667" << "6.08";
+        QTest::newRow("current, full scale 0") << "554763776" << "50" << "0" << "0" << "";
+        QTest::newRow("PI regulator") << "286328320" << "50" << "100" << "83.3333333333333" << "3.2500000";
     }
     void theOutput3Values()
     {
