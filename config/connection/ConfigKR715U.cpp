@@ -25,6 +25,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTabBar>
 #include <QTimer>
@@ -185,6 +186,8 @@ TfrmKR715Config::~TfrmKR715Config()
 
 void TfrmKR715Config::attachWindows(QWidget *mibView, QWidget *calibration)
 {
+    if (auto *view = qobject_cast<TfrmMIBView *>(mibView))
+        view->setHost(this);
     m_mibView = mibView;
     m_calibration = calibration;
     m_session.controls.addTree(mibView);
@@ -424,13 +427,12 @@ void TfrmKR715Config::FormClose()
     if (m_closed)
         return;
     m_closed = true;
-    RegistryClient registry(m_settingsSection);
     if (m_mibView) {
         const QRect frame = m_mibView->frameGeometry();
-        registry.writeInteger(QString(), QStringLiteral("MIBViewHeight"), m_mibView->height());
-        registry.writeInteger(QString(), QStringLiteral("MIBViewWidth"), m_mibView->width());
-        registry.writeInteger(QString(), QStringLiteral("MIBViewTop"), frame.top());
-        registry.writeInteger(QString(), QStringLiteral("MIBViewLeft"), frame.left());
+        writeSetting(QStringLiteral("MIBViewHeight"), m_mibView->height());
+        writeSetting(QStringLiteral("MIBViewWidth"), m_mibView->width());
+        writeSetting(QStringLiteral("MIBViewTop"), frame.top());
+        writeSetting(QStringLiteral("MIBViewLeft"), frame.left());
     }
     savePhysIdHistory();
 }
@@ -445,4 +447,66 @@ void TfrmKR715Config::closeEvent(QCloseEvent *event)
         m_mibView->close();
     if (m_calibration)
         m_calibration->close();
+}
+
+// --- the network-variable view's needs ---------------------------------------
+
+void TfrmKR715Config::AddToPhysIdHistory(const QString &physId)
+{
+    deviceLink->AddToPhysIdHistory(physId);
+}
+
+void TfrmKR715Config::SelectDevice(const QString &physId)
+{
+    deviceLink->SelectDevice(physId);
+}
+
+void TfrmKR715Config::physIdChosen()
+{
+    QPalette palette = ui.cmb715PhysId->palette();
+    palette.setColor(QPalette::Text, Qt::black);
+    ui.cmb715PhysId->setPalette(palette);
+    if (QWidget *focused = focusWidget())
+        focused->clearFocus();
+}
+
+bool TfrmKR715Config::readMeterNumber(qint32 &value)
+{
+    if (!m_session.server)
+        return false;
+    try {
+        deviceLink->selectDeviceVariable(QStringLiteral(".Meternumber"));
+        m_session.server->DoRead();
+        if (deviceLink->CheckServerError())
+            return false;
+        value = m_session.server->InValue();
+        return true;
+    } catch (const automation::AutomationError &) {
+        return false;
+    }
+}
+
+void TfrmKR715Config::showSerialNumber(const QString &text)
+{
+    if (auto *serial = m_session.controls.get<QLineEdit>(QStringLiteral("edGenNAddr")))
+        serial->setText(text);
+}
+
+void TfrmKR715Config::showSerialNumberNormal()
+{
+    if (auto *serial = m_session.controls.get<QLineEdit>(QStringLiteral("edGenNAddr"))) {
+        QPalette palette = serial->palette();
+        palette.setColor(QPalette::Text, Qt::black);
+        serial->setPalette(palette);
+    }
+}
+
+bool TfrmKR715Config::readSetting(const QString &name, int &value)
+{
+    return RegistryClient(m_settingsSection).readInteger(QString(), name, value);
+}
+
+void TfrmKR715Config::writeSetting(const QString &name, int value)
+{
+    RegistryClient(m_settingsSection).writeInteger(QString(), name, value);
 }

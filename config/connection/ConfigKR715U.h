@@ -4,6 +4,7 @@
 // owns the device state (KR715Session) that its tab modules share.
 
 #include "KR715Session.h"
+#include "MibViewU.h"
 #include "ui_ConfigKR715U.h"
 
 #include <QPointer>
@@ -28,7 +29,7 @@ class RegisterEditor;
 // empty when the name has no ".".
 QString settingsSectionFor(const QString &executablePath);
 
-class TfrmKR715Config : public QWidget {
+class TfrmKR715Config : public QWidget, public MibViewHost {
     Q_OBJECT
 public:
     // arguments: the command line without the program name.
@@ -71,6 +72,17 @@ public:
 
     // The PhysId given on the command line.
     QString startPhysId;
+
+    // What the network-variable view asks of the main window.
+    void AddToPhysIdHistory(const QString &physId) override;
+    void SelectDevice(const QString &physId) override;
+    void physIdChosen() override;
+    bool readMeterNumber(qint32 &value) override;
+    void showSerialNumber(const QString &text) override;
+    void showSerialNumberNormal() override;
+    bool readSetting(const QString &name, int &value) override;
+    void writeSetting(const QString &name, int value) override;
+    QRect mainWindowGeometry() const override { return frameGeometry(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -9,6 +9,8 @@
 #include "KeloProServer.h"
 #include "MibViewU.h"
 #include "RegDllHeader.h"
+#include "SimDevice.h"
+#include "SimNetwork.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -34,6 +36,15 @@ int main(int argc, char *argv[])
         QCoreApplication::setApplicationName(QStringLiteral("KR715 config"));
         TfrmKR715Config mainWindow(arguments);
         TfrmMIBView mibView;
+        // The tree lists the nodes of the network the server runs on.
+        try {
+            QStringList physIds;
+            for (const auto &device : kelopro::SimNetwork::fromEnvironment()->devices())
+                physIds.append(device->physId());
+            mibView.ui.axZentixView->setPhysIds(physIds);
+        } catch (const std::exception &) {
+            // An unreadable network file: the server reports it at the first selection.
+        }
         TfrmCalib calibration(mainWindow.session());
         mainWindow.attachWindows(&mibView, &calibration);
         mainWindow.show();

@@ -2,6 +2,8 @@
 // window as it is created, the PI regulator picture hint and the floating tab panels.
 #include "MainWindowFixture.h"
 
+#include "DialogAnswerer.h"
+
 #include "KRComboBox.h"
 #include "KRPanel.h"
 #include "RegDllHeader.h"
@@ -10,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -309,6 +312,63 @@ private slots:
         w.close();
         QCOMPARE(readInt("", "MIBViewWidth"), mib.width());
         QCOMPARE(readInt("", "MIBViewHeight"), mib.height());
+    }
+
+    void aDoubleClickInTheNetworkViewSelectsTheDevice()
+    {
+        DialogAnswerer answers;
+        answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("No contact"));
+        MainWindowFixture f(R"({"devices":[
+            {"physId":"NET1:FT7","deviceType":715,"frozen":true,"variables":{".Meternumber":-1412567296}},
+            {"physId":"NET1:FT8","deviceType":715,"frozen":true,"answers":false}]})");
+        TfrmKR715Config &w = f.open();
+        TfrmMIBView mib;
+        TfrmCalib calibration(w.session());
+        w.attachWindows(&mib, &calibration);
+        mib.ui.axZentixView->setPhysIds({QStringLiteral("NET1:FT7"), QStringLiteral("NET1:FT8")});
+        w.ui.sb715MIB->click();
+        QVERIFY(mib.isVisible());
+
+        QVERIFY(mib.ui.axZentixView->selectPhysId(QStringLiteral("NET1:FT7")));
+        mib.axZentixViewDblClick();
+        QVERIFY(mib.isHidden());
+        QCOMPARE(w.session().device.currentPhysId, QStringLiteral("NET1:FT7"));
+        QVERIFY(w.session().device.contact);
+        QCOMPARE(w.ui.cmb715PhysId->itemText(0), QStringLiteral("NET1:FT7"));
+        QCOMPARE(w.session().controls.get<QLineEdit>(QStringLiteral("edGenNAddr"))->text(), QStringLiteral("ABCDEF"));
+
+        // A node that does not answer is selected all the same; the serial number stays.
+        w.ui.sb715MIB->click();
+        QVERIFY(mib.ui.axZentixView->selectPhysId(QStringLiteral("NET1:FT8")));
+        mib.axZentixViewDblClick();
+        KR_VERIFY_DIALOGS(answers);
+        QVERIFY(mib.isHidden());
+        QCOMPARE(w.session().device.currentPhysId, QStringLiteral("NET1:FT8"));
+        QCOMPARE(w.ui.cmb715PhysId->itemText(0), QStringLiteral("NET1:FT8"));
+        QCOMPARE(w.session().controls.get<QLineEdit>(QStringLiteral("edGenNAddr"))->text(), QString());
+    }
+
+    void theNetworkViewKeepsItsPlace()
+    {
+        MainWindowFixture f;
+        TfrmKR715Config &w = f.open();
+        w.move(40, 30);
+        TfrmMIBView mib;
+        TfrmCalib calibration(w.session());
+        w.attachWindows(&mib, &calibration);
+        // Stored sizes of 0: the design size at the main window's corner.
+        for (const char *name : {"MIBViewHeight", "MIBViewWidth", "MIBViewTop", "MIBViewLeft"})
+            writeInt("", name, 0);
+        mib.show();
+        QCOMPARE(mib.size(), QSize(414, 454));
+        QCOMPARE(mib.pos(), w.frameGeometry().topLeft());
+        mib.resize(300, 200);
+        mib.close();
+        QVERIFY(mib.isHidden());
+        QCOMPARE(readInt("", "MIBViewWidth"), 300);
+        QCOMPARE(readInt("", "MIBViewHeight"), 200);
+        mib.show();
+        QCOMPARE(mib.size(), QSize(300, 200));
     }
 };
 
