@@ -166,34 +166,29 @@ void TKRComboBox::focusInEvent(QFocusEvent *event)
 {
     attachLineEdit();
     QComboBox::focusInEvent(event);
-    if (m_entered && KRFocus::isWindowSwitch(event->reason()))
-        return; // the window coming back, or the list's popup closing
-    m_entered = true;
-    startEditing();
+    // The window coming back or the list's popup closing does not enter the list again.
+    if (m_entry.focusIn(event->reason()))
+        startEditing();
 }
 
 void TKRComboBox::focusOutEvent(QFocusEvent *event)
 {
     QComboBox::focusOutEvent(event);
-    if (!KRFocus::leavesForOwnWindow(this, event->reason()))
-        return; // a dialog, another window or a popup on top
-    leave();
+    // A dialog, another window or a popup on top does not leave the list.
+    if (m_entry.focusOut(this, event->reason()))
+        leave();
 }
 
 void TKRComboBox::focusChangedHandler(QWidget *, QWidget *now)
 {
-    if (m_entered && KRFocus::takenOver(this, now))
+    if (m_entry.focusChanged(this, now))
         leave();
 }
 
 void TKRComboBox::leave()
 {
-    if (!m_entered)
-        return;
-    m_entered = false;
-    KRCmbUpDate();
     // A handler of the update may have put the focus back: then the list is not left.
-    if (m_entered)
+    if (!m_entry.leave([this] { KRCmbUpDate(); }))
         return;
     emit OnExit(this);
     if (QLineEdit *edit = lineEdit())

@@ -30,6 +30,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include "KRFocus.h"
+
 class QLineEdit;
 
 class TKRComboBox : public QComboBox {
@@ -107,6 +109,6 @@ private:
     int m_lastIndex = -1;
     bool m_editing = false;
     bool m_simMode = false;
-    bool m_entered = false; // the focused control of its window
+    KRFocus::Entry m_entry;
     QPointer<QLineEdit> m_attachedLineEdit;
 };

@@ -65,35 +65,28 @@ void TKREdit::textChangedHandler()
 void TKREdit::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
-    if (m_entered && KRFocus::isWindowSwitch(event->reason()))
-        return; // the window coming back, or a popup closing
-    m_entered = true;
-    startEditing();
+    if (m_entry.focusIn(event->reason()))
+        startEditing();
 }
 
 void TKREdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    if (!KRFocus::leavesForOwnWindow(this, event->reason()))
-        return; // a dialog, another window or a popup on top
-    leave();
+    if (m_entry.focusOut(this, event->reason()))
+        leave();
 }
 
 void TKREdit::focusChangedHandler(QWidget *, QWidget *now)
 {
-    if (m_entered && KRFocus::takenOver(this, now))
+    if (m_entry.focusChanged(this, now))
         leave();
 }
 
 void TKREdit::leave()
 {
-    if (!m_entered)
-        return;
-    m_entered = false;
-    KREditUpDate();
     // A handler of the update may have put the focus back (after a warning, say): then
     // the field has not been left.
-    if (!m_entered)
+    if (m_entry.leave([this] { KREditUpDate(); }))
         emit OnExit(this);
 }
 

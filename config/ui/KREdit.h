@@ -20,6 +20,8 @@
 #include <QColor>
 #include <QLineEdit>
 
+#include "KRFocus.h"
+
 class TKREdit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(bool KRSimMode READ KRSimMode WRITE setKRSimMode)
@@ -64,6 +66,6 @@ private:
 
     bool m_editing = false;
     bool m_simMode = false;
-    bool m_entered = false; // the focused control of its window
+    KRFocus::Entry m_entry;
 
 };

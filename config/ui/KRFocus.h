@@ -39,6 +39,52 @@ inline bool takenOver(const QWidget *control, const QWidget *now)
     return now && now != control && !control->isAncestorOf(now) && now->window() == control->window();
 }
 
+// Whether a control is entered (the focused control of its window), kept by the control
+// from its own focus events and the application's focus changes by the rules above.
+class Entry {
+public:
+    bool isEntered() const { return m_entered; }
+
+    // A focus-in of the control: true when it enters the control. The window coming back
+    // or a popup closing returns the focus to the control that had it: no new entering.
+    bool focusIn(Qt::FocusReason reason)
+    {
+        if (m_entered && isWindowSwitch(reason))
+            return false;
+        m_entered = true;
+        return true;
+    }
+
+    // A focus-out of control: true when it leaves the control.
+    bool focusOut(const QWidget *control, Qt::FocusReason reason) const
+    {
+        return m_entered && leavesForOwnWindow(control, reason);
+    }
+
+    // The application's focus moved to now: true when that leaves control without a
+    // focus-out of its own.
+    bool focusChanged(const QWidget *control, const QWidget *now) const
+    {
+        return m_entered && takenOver(control, now);
+    }
+
+    // Leaves the control: update (the end of editing) runs with the control no longer
+    // entered. True when it is still left afterwards; false when it was not entered or a
+    // handler of the update has put the focus back into it.
+    template <typename Update>
+    bool leave(Update update)
+    {
+        if (!m_entered)
+            return false;
+        m_entered = false;
+        update();
+        return !m_entered;
+    }
+
+private:
+    bool m_entered = false;
+};
+
 inline bool isEnterKey(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter;

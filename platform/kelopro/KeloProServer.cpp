@@ -41,6 +41,36 @@ int hexDigit(QChar c)
     return -1;
 }
 
+// A device with a fault code set reports the fault on every access but one to
+// ".Error3", the variable that holds the code.
+bool reportsFault(const SimDevice &device, int variable)
+{
+    return device.fault() != 0 && variable != VariableTable::Error3;
+}
+
+// The outcome of a read of variable from device.
+int readOutcome(const SimDevice &device, int variable)
+{
+    return reportsFault(device, variable) ? Outcome::DeviceFaultOnRead : Outcome::NoError;
+}
+
+// The outcome of a write of variable to device that the device itself took with
+// outcome.
+int writeOutcome(const SimDevice &device, int variable, int outcome)
+{
+    return outcome == Outcome::NoError && reportsFault(device, variable) ? Outcome::DeviceFaultOnWrite : outcome;
+}
+
+AutomationError unknownMember(const QString &member)
+{
+    return AutomationError(QStringLiteral("Unknown name: KELO.PRO has no member \"%1\"").arg(member));
+}
+
+QString invalidNodeAddressText(const QString &address)
+{
+    return QStringLiteral("Invalid node address: \"%1\" does not end in two hexadecimal digits").arg(address);
+}
+
 QString typeName(const QVariant &v)
 {
     return v.isValid() ? QString::fromLatin1(v.typeName()) : QStringLiteral("empty");
@@ -263,10 +293,8 @@ void KeloProServer::putMember(Member m, const QString &member, const QVariant &v
             throw mismatch(QStringLiteral("a number"));
         if (!checkVariableAccess())
             return;
-        int outcome = m_device->write(m_variable, *v, m_network->clock().now());
-        if (outcome == Outcome::NoError && m_device->fault() != 0 && m_variable != VariableTable::Error3)
-            outcome = Outcome::DeviceFaultOnWrite;
-        finishDevice(outcome, m_device);
+        const int outcome = m_device->write(m_variable, *v, m_network->clock().now());
+        finishDevice(writeOutcome(*m_device, m_variable, outcome), m_device);
         return;
     }
     case Member::NodeAddress: {
@@ -282,7 +310,7 @@ void KeloProServer::putMember(Member m, const QString &member, const QVariant &v
             finish(m_selectionOutcome ? m_selectionOutcome : Outcome::NoVariableSelected,
                    m_selectionOutcome ? m_selectionText : QStringLiteral("No variable selected"));
         } else if (m_overrideNode == -2) {
-            finish(Outcome::InvalidNodeAddress, QStringLiteral("Invalid node address: \"%1\" does not end in two hexadecimal digits").arg(*address));
+            finish(Outcome::InvalidNodeAddress, invalidNodeAddressText(*address));
         } else {
             finish(Outcome::NoError);
         }
@@ -305,7 +333,7 @@ void KeloProServer::putMember(Member m, const QString &member, const QVariant &v
     case Member::Unknown:
         break;
     }
-    throw AutomationError(QStringLiteral("Unknown name: KELO.PRO has no member \"%1\"").arg(member));
+    throw unknownMember(member);
 }
 
 QVariant KeloProServer::getMember(Member m, const QString &member)
@@ -319,8 +347,7 @@ QVariant KeloProServer::getMember(Member m, const QString &member)
         if (!checkVariableAccess())
             return 0;
         const SimValue v = m_device->read(m_variable, m_network->clock().now());
-        const int outcome = (m_device->fault() != 0 && m_variable != VariableTable::Error3) ? Outcome::DeviceFaultOnRead : Outcome::NoError;
-        finishDevice(outcome, m_device);
+        finishDevice(readOutcome(*m_device, m_variable), m_device);
         if (v.kind == VarKind::Integer)
             return v.integer;
         return v.real;
@@ -343,13 +370,13 @@ QVariant KeloProServer::getMember(Member m, const QString &member)
     case Member::Unknown:
         break;
     }
-    throw AutomationError(QStringLiteral("Unknown name: KELO.PRO has no member \"%1\"").arg(member));
+    throw unknownMember(member);
 }
 
 void KeloProServer::callMember(Member m, const QString &member, const QVariantList &args)
 {
     if (m == Member::Unknown)
-        throw AutomationError(QStringLiteral("Unknown name: KELO.PRO has no member \"%1\"").arg(member));
+        throw unknownMember(member);
     if (m != Member::DoRead && m != Member::DoWrite)
         throw AutomationError(QStringLiteral("Member \"%1\" of KELO.PRO is a property; it cannot be called").arg(member));
     if (!args.isEmpty())
@@ -459,8 +486,7 @@ void KeloProServer::doRead()
     if (!checkVariableAccess())
         return;
     m_inValue = m_device->readRaw(m_variable, m_network->clock().now());
-    const int outcome = (m_device->fault() != 0 && m_variable != VariableTable::Error3) ? Outcome::DeviceFaultOnRead : Outcome::NoError;
-    finishDevice(outcome, m_device);
+    finishDevice(readOutcome(*m_device, m_variable), m_device);
 }
 
 void KeloProServer::doWrite()
@@ -472,8 +498,7 @@ void KeloProServer::doWrite()
         return;
     }
     if (m_overrideNode == -2) {
-        finish(Outcome::InvalidNodeAddress,
-               QStringLiteral("Invalid node address: \"%1\" does not end in two hexadecimal digits").arg(m_nodeAddressOverride));
+        finish(Outcome::InvalidNodeAddress, invalidNodeAddressText(m_nodeAddressOverride));
         return;
     }
 
@@ -510,10 +535,8 @@ void KeloProServer::doWrite()
         finishDevice(Outcome::NoContact, target);
         return;
     }
-    int outcome = target->writeRaw(index, m_inValue, m_network->clock().now());
-    if (outcome == Outcome::NoError && target->fault() != 0 && index != VariableTable::Error3)
-        outcome = Outcome::DeviceFaultOnWrite;
-    finishDevice(outcome, target);
+    const int outcome = target->writeRaw(index, m_inValue, m_network->clock().now());
+    finishDevice(writeOutcome(*target, index, outcome), target);
 }
 
 // ---------------------------------------------------------------------------

@@ -112,6 +112,22 @@ int readStore(SettingsStore &store)
     return loadStore(settingsFilePath(directory), store);
 }
 
+// Reads the stored settings and hands the text stored for name to use (a callable
+// taking const QByteArray& and returning a status); KRREG_ERROR_NOT_FOUND when there
+// is none.
+template <typename Use>
+int useStoredValue(const char *section, const char *key, const char *name, Use use)
+{
+    SettingsStore store;
+    const int status = readStore(store);
+    if (status != KRREG_SUCCESS)
+        return status;
+    const QByteArray *stored = store.value(section, key, name);
+    if (!stored)
+        return KRREG_ERROR_NOT_FOUND;
+    return use(*stored);
+}
+
 // Applies change (a callable taking SettingsStore& and returning whether it
 // changed anything) to the stored settings and saves the result.
 template <typename Change>
@@ -229,19 +245,14 @@ KRREGISTRY_API int ReadSettingInteger(const char *section, const char *key, int 
     if (!section || !key || !name || !value || reserved != 0)
         return KRREG_ERROR_INVALID_PARAMETER;
     return guarded([&] {
-        SettingsStore store;
-        const int status = readStore(store);
-        if (status != KRREG_SUCCESS)
-            return status;
-        const QByteArray *stored = store.value(section, key, name);
-        if (!stored)
-            return KRREG_ERROR_NOT_FOUND;
-        bool ok = false;
-        const int number = stored->trimmed().toInt(&ok, 10);
-        if (!ok)
-            return KRREG_ERROR_INVALID_DATA;
-        *value = number;
-        return KRREG_SUCCESS;
+        return useStoredValue(section, key, name, [&](const QByteArray &stored) {
+            bool ok = false;
+            const int number = stored.trimmed().toInt(&ok, 10);
+            if (!ok)
+                return KRREG_ERROR_INVALID_DATA;
+            *value = number;
+            return KRREG_SUCCESS;
+        });
     });
 }
 
@@ -251,14 +262,8 @@ KRREGISTRY_API int ReadSettingString(const char *section, const char *key, int r
     if (!section || !key || !name || reserved != 0 || !validSizeArguments(buffer, size))
         return KRREG_ERROR_INVALID_PARAMETER;
     return guarded([&] {
-        SettingsStore store;
-        const int status = readStore(store);
-        if (status != KRREG_SUCCESS)
-            return status;
-        const QByteArray *stored = store.value(section, key, name);
-        if (!stored)
-            return KRREG_ERROR_NOT_FOUND;
-        return copyText(*stored, buffer, size);
+        return useStoredValue(section, key, name,
+                              [&](const QByteArray &stored) { return copyText(stored, buffer, size); });
     });
 }
 

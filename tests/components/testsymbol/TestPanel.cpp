@@ -1,8 +1,8 @@
 #include "TestPanel.h"
+#include "FramedPicture.h"
 
 #include "KrComponentEntry.h"
 #include "Krfiler.h"
-#include "Krvisible.h"
 
 #include <QPainter>
 
@@ -20,13 +20,7 @@ TKRTestPanel::TKRTestPanel(TKrComponent *owner) : TKrCustomDrawingControl(owner)
 
 void TKRTestPanel::Paint()
 {
-    if (!GrundI()->GetVisible())
-        GrundI()->SetVisible(IsVisible(this));
-    if (!GrundI()->GetVisible())
-        return;
-    m_frame->SetBounds(ClientRect());
-    m_frame->Paint(Canvas());
-    m_image->Paint(Canvas(), m_frame->GetClipRect());
+    paintFramedPicture(*this, *m_frame, *m_image);
 }
 
 void TKRTestPanel::SaveToStream(TSymbolStream &stream, QStringList &files)

@@ -1,8 +1,8 @@
 #include "TestSymbol.h"
+#include "FramedPicture.h"
 
 #include "Divunit.h"
 #include "KrComponentEntry.h"
-#include "Krvisible.h"
 
 #include <QPainter>
 
@@ -55,13 +55,8 @@ void TKRTestSymbol::SetEnableVariableLink(bool on)
 
 void TKRTestSymbol::Paint()
 {
-    if (!GrundI()->GetVisible())
-        GrundI()->SetVisible(IsVisible(this));
-    if (!GrundI()->GetVisible())
+    if (!paintFramedPicture(*this, *m_frame, *m_image))
         return;
-    m_frame->SetBounds(ClientRect());
-    m_frame->Paint(Canvas());
-    m_image->Paint(Canvas(), m_frame->GetClipRect());
     m_text->SetBounds(m_frame->GetClipRect());
     m_text->Paint(Canvas());
 }

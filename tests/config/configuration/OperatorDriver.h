@@ -142,31 +142,23 @@ public:
     // the entry. The list keeps the focus.
     bool choose(TKRComboBox *list, int index)
     {
-        focus(list);
-        list->showPopup();
-        QAbstractItemView *view = list->view();
-        if (!QTest::qWaitFor([view] { return view->isVisible(); }, 2000))
+        QAbstractItemView *view = openPopup(list);
+        if (!view)
             return false;
         const QRect item = view->visualRect(view->model()->index(index, list->modelColumn()));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
-        const bool closed = QTest::qWaitFor([view] { return !view->isVisible(); }, 2000);
-        activate();
-        return closed && list->currentIndex() == index;
+        return popupClosed(view) && list->currentIndex() == index;
     }
     bool choose(const QString &list, int index) { return choose(this->list(list), index); }
 
     // Opens a list and closes it again with Escape, choosing nothing.
     bool openAndClose(TKRComboBox *list)
     {
-        focus(list);
-        list->showPopup();
-        QAbstractItemView *view = list->view();
-        if (!QTest::qWaitFor([view] { return view->isVisible(); }, 2000))
+        QAbstractItemView *view = openPopup(list);
+        if (!view)
             return false;
         QTest::keyClick(view, Qt::Key_Escape);
-        const bool closed = QTest::qWaitFor([view] { return !view->isVisible(); }, 2000);
-        activate();
-        return closed;
+        return popupClosed(view);
     }
 
     // A mouse click on a control (a radio button on its indicator at the left).
@@ -216,6 +208,19 @@ public:
     void clearTrace() { m_fixture.clearTrace(); }
     // Values written since the last clearTrace, as "FT1.<variable> <value>".
     QStringList writes() const { return m_fixture.writes(); }
+    // The device variables of the registers E1 to E8.
+    inline static const QStringList RegisterVariables = {".MeterSize", ".Ti",    ".PiCode", ".MeterNumber",
+                                                         ".Scale",     ".Code1", ".Code2",  ".Code3"};
+    // Register values written since the last clearTrace, as "FT1.<variable> <value>".
+    QStringList registerWrites() const
+    {
+        QStringList result;
+        for (const QString &w : writes())
+            for (const QString &v : RegisterVariables)
+                if (w.startsWith(QStringLiteral("FT1") + v + QLatin1Char(' ')))
+                    result.append(w);
+        return result;
+    }
     // Written values of one variable since the last clearTrace.
     QStringList writesOf(const QString &variable) const
     {
@@ -250,5 +255,24 @@ public:
     void setAnswering(bool answers) { device()->setAnswers(answers); }
 
 private:
+    // Focuses the list and opens its popup: the popup's view once it shows, null when
+    // it does not.
+    QAbstractItemView *openPopup(TKRComboBox *list)
+    {
+        focus(list);
+        list->showPopup();
+        QAbstractItemView *view = list->view();
+        return QTest::qWaitFor([view] { return view->isVisible(); }, 2000) ? view : nullptr;
+    }
+
+    // Waits for the popup to close, then makes the main window active again: true when
+    // the popup closed.
+    bool popupClosed(QAbstractItemView *view)
+    {
+        const bool closed = QTest::qWaitFor([view] { return !view->isVisible(); }, 2000);
+        activate();
+        return closed;
+    }
+
     MainWindowFixture m_fixture;
 };

@@ -19,21 +19,6 @@ QString digitMessage(int k)
     return QStringLiteral("Digit %1 illegal entry, digit is automatically set to old value").arg(k);
 }
 
-// The device variables of the registers E1 to E8.
-const QStringList RegisterVariables = {".MeterSize", ".Ti",    ".PiCode", ".MeterNumber",
-                                       ".Scale",     ".Code1", ".Code2",  ".Code3"};
-
-// Register values written since the last clearTrace, as "FT1.<variable> <value>".
-QStringList registerWrites(const OperatorDriver &op)
-{
-    QStringList result;
-    for (const QString &w : op.writes())
-        for (const QString &v : RegisterVariables)
-            if (w.startsWith(QStringLiteral("FT1") + v + QLatin1Char(' ')))
-                result.append(w);
-    return result;
-}
-
 // Sets the default locale for the life of a test.
 struct LocaleGuard {
     explicit LocaleGuard(const QLocale &locale) { QLocale::setDefault(locale); }
@@ -96,7 +81,7 @@ private slots:
         // Reads that decode to the text they show are never written back.
         op.clearTrace();
         op.cycle(3);
-        QCOMPARE(registerWrites(op), QStringList());
+        QCOMPARE(op.registerWrites(), QStringList());
         for (int reg = 1; reg <= 8; ++reg)
             QCOMPARE(op.serve(reg), QStringLiteral("read"));
         QCOMPARE(w.registerEditor->registerText(8), QStringLiteral("202210"));
@@ -124,7 +109,7 @@ private slots:
         // next reads keep the look.
         op.clearTrace();
         op.cycle(2);
-        QCOMPARE(registerWrites(op), QStringList());
+        QCOMPARE(op.registerWrites(), QStringList());
         KR_VERIFY_ILLEGAL(batchData);
 
         // Picking an entry ends the look and puts its code into digit 6.
@@ -156,7 +141,7 @@ private slots:
         QCOMPARE(op.get<QLineEdit>("edGenNodeNo")->text(), QStringLiteral("21"));
         op.clearTrace();
         op.cycle(2);
-        QCOMPARE(registerWrites(op), QStringList());
+        QCOMPARE(op.registerWrites(), QStringList());
         KR_VERIFY_DIALOGS(answers);
     }
 
@@ -174,7 +159,7 @@ private slots:
         QCOMPARE(op.edit("edConE8")->text(), QStringLiteral("222210"));
         op.clearTrace();
         op.cycle(3);
-        QCOMPARE(registerWrites(op), QStringList{"FT1.Code3 572657664"}); // 0x22221000
+        QCOMPARE(op.registerWrites(), QStringList{"FT1.Code3 572657664"}); // 0x22221000
         QCOMPARE(op.deviceCode(".Code3"), qint32(0x22221000));
         QCOMPARE(op.serve(SlotCode3), QStringLiteral("read"));
         KR_VERIFY_DIALOGS(answers);
@@ -192,7 +177,7 @@ private slots:
         KR_VERIFY_ILLEGAL(op.list("cmbOut2Vol1Res"));
         op.clearTrace();
         op.cycle(2);
-        QCOMPARE(registerWrites(op), QStringList());
+        QCOMPARE(op.registerWrites(), QStringList());
 
         // A resolution picked by the operator replaces digit 3 of E6.
         QVERIFY(op.choose("cmbOut2Vol1Res", 2));
@@ -224,7 +209,7 @@ private slots:
         QCOMPARE(op.edit("edConE3")->text(), QStringLiteral("000031"));
         op.clearTrace();
         op.cycle(2);
-        QCOMPARE(registerWrites(op), QStringList{"FT1.PiCode 12544"}); // 0x00003100
+        QCOMPARE(op.registerWrites(), QStringList{"FT1.PiCode 12544"}); // 0x00003100
         QCOMPARE(op.deviceCode(".PiCode"), qint32(0x00003100));
         KR_VERIFY_DIALOGS(answers);
     }
@@ -264,11 +249,11 @@ private slots:
         QCOMPARE(op.edit(QStringLiteral("edConE%1").arg(reg))->text(), text);
         const qint32 value = static_cast<qint32>(text.toUInt(nullptr, 16) << 8);
         QCOMPARE(op.serve(reg), QStringLiteral("write %1").arg(value));
-        QCOMPARE(op.deviceCode(RegisterVariables.at(reg - 1)), value);
+        QCOMPARE(op.deviceCode(OperatorDriver::RegisterVariables.at(reg - 1)), value);
         op.leave();
         op.clearTrace();
         op.cycle(2);
-        QCOMPARE(registerWrites(op), QStringList());
+        QCOMPARE(op.registerWrites(), QStringList());
         QCOMPARE(op.list(list)->currentIndex(), index);
         KR_VERIFY_DIALOGS(answers);
     }
@@ -335,7 +320,7 @@ private slots:
         KR_VERIFY_INDEX(op.list("cmbOut2DataForBatchLimit"), 6); // Volume2
         op.clearTrace();
         op.cycle();
-        QCOMPARE(registerWrites(op), QStringList());
+        QCOMPARE(op.registerWrites(), QStringList());
     }
 
     void everyCheckedDigitOfE8()
@@ -457,17 +442,17 @@ private slots:
         OperatorDriver op;
         op.open();
         op.cycle();
-        const double before = op.deviceReal(RegisterVariables.at(slot - 1));
+        const double before = op.deviceReal(OperatorDriver::RegisterVariables.at(slot - 1));
         op.typeAndEnter(op.edit(field), typed);
         if (!written.isEmpty()) {
             QCOMPARE(op.serve(slot), QStringLiteral("write ") + written);
             QCOMPARE(op.serve(slot), QStringLiteral("read"));
-            QCOMPARE(op.deviceReal(RegisterVariables.at(slot - 1)), written.toDouble());
+            QCOMPARE(op.deviceReal(OperatorDriver::RegisterVariables.at(slot - 1)), written.toDouble());
         } else {
             for (int turn = 0; turn < 3; ++turn)
                 QCOMPARE(op.serve(slot), QStringLiteral("skip"));
             QCOMPARE(op.edit(field)->text(), typed);
-            QCOMPARE(op.deviceReal(RegisterVariables.at(slot - 1)), before);
+            QCOMPARE(op.deviceReal(OperatorDriver::RegisterVariables.at(slot - 1)), before);
         }
         KR_VERIFY_DIALOGS(answers);
     }
@@ -550,12 +535,12 @@ private slots:
         op.leave();
         op.clearTrace();
         op.cycle();
-        QCOMPARE(registerWrites(op), (QStringList{"FT1.MeterSize 2.5", "FT1.Ti 7", "FT1.Scale 55"}));
+        QCOMPARE(op.registerWrites(), (QStringList{"FT1.MeterSize 2.5", "FT1.Ti 7", "FT1.Scale 55"}));
         QCOMPARE(op.deviceReal(".Scale"), 55.0);
         // The next reads show the device values everywhere, and settle.
         op.clearTrace();
         op.cycle(2);
-        QCOMPARE(registerWrites(op), QStringList());
+        QCOMPARE(op.registerWrites(), QStringList());
         QCOMPARE(op.edit("edOut3ScaleOut3")->text(), QStringLiteral("55.00000"));
         QCOMPARE(op.edit("edOut3PiPBand")->text(), QStringLiteral("55.00000"));
         QCOMPARE(op.edit("edInpMeterSize")->text(), QStringLiteral("2.500000"));
@@ -623,7 +608,7 @@ private slots:
         op.setAnswering(true);
         op.clearTrace();
         op.cycle();
-        QCOMPARE(registerWrites(op), QStringList());
+        QCOMPARE(op.registerWrites(), QStringList());
         QCOMPARE(op.edit("edConE1")->text(), QStringLiteral("1.000000"));
         QCOMPARE(op.edit("edConE8")->text(), QStringLiteral("202210"));
         QCOMPARE(op.list("cmbInpTempUnit")->currentIndex(), 0);
