@@ -26,7 +26,9 @@
 
 #define KR_PLUGIN_EXPORT __attribute__((visibility("default")))
 
-extern "C" KR_PLUGIN_EXPORT const unsigned int KeloRTLVersion = KR_COMPONENT_RTL_VERSION;
+// Also kept alone in its own section, where the host reads it from the file
+// before it loads the library.
+extern "C" KR_PLUGIN_EXPORT __attribute__((used, section(KR_RUNTIME_VERSION_SECTION))) const unsigned int KeloRTLVersion = KR_COMPONENT_RTL_VERSION;
 
 extern "C" KR_PLUGIN_EXPORT TKrSymbol *SymbolCreate(TKrComponent *owner)
 {
@@ -53,18 +55,22 @@ QString LibraryPath()
 
 // Registers the library with the runtime when it is loaded and installs its
 // language satellite ("{GUID}[02].<language>.qm" beside the library), if any.
+// A library built for another runtime than the one loaded does neither: the
+// host refuses it, and its start-up leaves nothing behind.
 struct ModuleStartUp {
     QTranslator *translator = nullptr;
+    bool registered = false;
 
     ModuleStartUp()
     {
+        if (KR_COMPONENT_RTL_VERSION != KrRuntimeVersion())
+            return;
         TKrModuleInfo info;
         info.guid = QStringLiteral(KR_COMPONENT_GUID);
         info.name = QStringLiteral(KR_COMPONENT_NAME);
         info.version = QStringLiteral(KR_COMPONENT_VERSION);
         info.path = LibraryPath();
         info.runtimeVersion = KR_COMPONENT_RTL_VERSION;
-        KrRegisterModule(info);
         if (QCoreApplication::instance() && !info.path.isEmpty()) {
             const QFileInfo fi(info.path);
             auto *t = new QTranslator;
@@ -75,6 +81,9 @@ struct ModuleStartUp {
                 delete t;
             }
         }
+        info.translator = translator;
+        KrRegisterModule(info);
+        registered = true;
     }
     ~ModuleStartUp()
     {
@@ -83,7 +92,8 @@ struct ModuleStartUp {
                 QCoreApplication::removeTranslator(translator);
             delete translator;
         }
-        KrUnregisterModule(QStringLiteral(KR_COMPONENT_GUID));
+        if (registered)
+            KrUnregisterModule(QStringLiteral(KR_COMPONENT_GUID));
     }
 };
 

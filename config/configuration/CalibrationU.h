@@ -8,7 +8,8 @@
 //
 // tiCalibration (100 ms, stopped until a calibration is started) refreshes the
 // Volume2 shown below the fraction bar. Every named control is registered with the
-// session's control registry.
+// session's control registry. The dialog works on the main window's fields through
+// that registry: edInpMeterSize, edConE1 and the Volume2 field edDataVol2.
 
 #include "ui_CalibrationU.h"
 
@@ -29,6 +30,23 @@ public:
     Ui::TfrmCalib ui;
     QTimer *tiCalibration = nullptr;
 
+    // Run once at creation: captions, the actual volume text and the hints in the
+    // user's language, then "=" after the new meter size of the formula.
+    void FormCreate();
+    // Asks before clearing Volume2 (cleared only while the device answers), shows the
+    // current meter size in the formula and starts the refresh of Volume2.
+    void btnCalibInitClick();
+    // Volume2 below the fraction bar follows the Data tab's Volume2 field.
+    void tiCalibrationTimer();
+    // Any change of the actual volume enables the calculation.
+    void edCalibActualVolChange();
+    // Computes the new meter size and, when the operator agrees, stores it in E1,
+    // from where the poll writes it to the device.
+    void btnCalibCalcNewMeterSizeClick();
+
 private:
+    QString translate(const QString &text) const;
+    QString fieldText(const char *name) const;
+
     KR715Session &m_session;
 };

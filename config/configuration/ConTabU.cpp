@@ -1,11 +1,74 @@
 #include "ConTabU.h"
 
+#include "DialogService.h"
 #include "KR715Session.h"
+#include "KRLanguage.h"
 #include "KREdit.h"
+#include "MemoSaveConfigU.h"
 #include "RegisterEditorU.h"
 
 #include <QAbstractButton>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <optional>
 #include "Pictures.h"
+
+namespace {
+
+// Configuration files: plain text, 8-bit characters, lines ended by CR LF.
+//   1      [Reg values]
+//   2..9   "Reg E1: " ... "Reg E8: " followed by the register text (E8: its first four
+//          characters and "XX" in place of the node address)
+//   10     empty
+//   11     [Setup description]
+//   12...  the setup description
+// Lines are known by their position only; the eight-character prefix of a register
+// line is skipped by count, not compared.
+const QString ConfigFileFilter = QStringLiteral("Flow transmitter config (*.txt)|*.txt|(*.*)|*.*");
+const QString ConfigFileExtension = QStringLiteral("*.txt");
+constexpr int RegisterPrefixLength = 8;
+constexpr int HeaderLines = 11; // the description starts on the line after these
+constexpr int LastRegisterLine = 9;
+// Only the beginning of an oversized file is read: far more than any setup needs.
+constexpr qint64 MaxConfigFileBytes = 1 << 20;
+
+// The lines of a configuration file (line ends CR LF, LF or CR), or nothing when it
+// cannot be read. Only regular files are opened: a pipe or device would block or
+// never end.
+std::optional<QStringList> readConfigFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.read(MaxConfigFileBytes);
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return TfrmSaveConfigMemo::linesOfText(QString::fromLatin1(bytes));
+}
+
+// The setup description of a configuration file: its lines after the header.
+QStringList descriptionOf(const QStringList &lines)
+{
+    return lines.size() > HeaderLines ? lines.mid(HeaderLines) : QStringList();
+}
+
+// The node address in edGenNodeNo (decimal) as two upper-case hexadecimal digits;
+// "00" when the field holds no node address.
+QString nodeAddressDigits(const KR715Session &session)
+{
+    int node = 0;
+    if (auto *field = session.controls.get<QLineEdit>(QStringLiteral("edGenNodeNo"))) {
+        bool ok = false;
+        node = field->text().trimmed().toInt(&ok, 10);
+        if (!ok || node < 0 || node > 0xFF)
+            node = 0;
+    }
+    return QStringLiteral("%1").arg(node, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
 
 ConTab::ConTab(KR715Session &session, QWidget *parent) : QWidget(parent), m_session(session)
 {
@@ -29,6 +92,8 @@ void ConTab::setEditor(RegisterEditor *editor)
     connect(ui.edConE7, &TKREdit::OnKeyDown, this, [this] { edConE7KeyDown(); });
     connect(ui.edConE8, &TKREdit::OnKeyDown, this, [this] { edConE8KeyDown(); });
     connect(ui.btnConReset, &QAbstractButton::clicked, this, &ConTab::btnConResetClick);
+    connect(ui.bbConSaveE1_8, &QAbstractButton::clicked, this, &ConTab::bbConSaveE1_8Click);
+    connect(ui.bbConLoadE1_8, &QAbstractButton::clicked, this, &ConTab::bbConLoadE1_8Click);
     if (auto *undo = m_session.controls.get<QAbstractButton>(QStringLiteral("bbConUndo")))
         connect(undo, &QAbstractButton::clicked, this, &ConTab::bbConUndoClick);
     if (auto *redo = m_session.controls.get<QAbstractButton>(QStringLiteral("bbConRedo")))
@@ -85,4 +150,109 @@ void ConTab::btnConResetClick()
     } catch (const automation::AutomationError &) {
         // The error line shows the outcome at the next poll.
     }
+}
+
+void ConTab::bbConSaveE1_8Click()
+{
+    DialogService *dialogs = m_session.dialogs;
+    if (!dialogs || !m_editor)
+        return;
+    auto translate = [this](const QString &text) {
+        return m_session.lanTrans ? m_session.lanTrans->Translate(text) : text;
+    };
+    const QString path =
+        dialogs->getSaveFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension);
+    if (path.isEmpty())
+        return;
+
+    TfrmSaveConfigMemo memo(window());
+    memo.setWindowTitle(translate(QStringLiteral("Configuration memo")));
+    memo.ui.btnSaveMemo->setText(translate(QStringLiteral("Save")));
+    memo.ui.btnCancelSaveMemo->setText(translate(QStringLiteral("Cancel")));
+    // Saving over a configuration file keeps its description for editing.
+    if (const std::optional<QStringList> old = readConfigFile(path))
+        memo.addLines(descriptionOf(*old));
+    if (memo.exec() != QDialog::Accepted)
+        return;
+
+    QStringList lines{QStringLiteral("[Reg values]")};
+    for (int reg = 1; reg <= 8; ++reg) {
+        QString text = m_editor->registerText(reg);
+        if (reg == 8)
+            text = text.left(4) + QStringLiteral("XX"); // the node address belongs to the device
+        lines.append(QStringLiteral("Reg E%1: ").arg(reg) + text);
+    }
+    lines.append(QString());
+    lines.append(QStringLiteral("[Setup description]"));
+    lines.append(memo.lines());
+
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += line.toLatin1() + "\r\n";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        dialogs->warning(window(), translate(QStringLiteral("Failed to save setup to file")));
+}
+
+void ConTab::bbConLoadE1_8Click()
+{
+    DialogService *dialogs = m_session.dialogs;
+    if (!dialogs || !m_editor)
+        return;
+    auto translate = [this](const QString &text) {
+        return m_session.lanTrans ? m_session.lanTrans->Translate(text) : text;
+    };
+    const QString path =
+        dialogs->getOpenFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension);
+    if (path.isEmpty())
+        return;
+    const std::optional<QStringList> lines = readConfigFile(path);
+    if (!lines) {
+        dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
+        return;
+    }
+
+    TfrmSaveConfigMemo memo(window());
+    memo.setWindowTitle(translate(QStringLiteral("Configuration memo")));
+    memo.ui.btnSaveMemo->setText(translate(QStringLiteral("Open")));
+    memo.ui.btnCancelSaveMemo->setText(translate(QStringLiteral("Cancel")));
+    memo.addLines(descriptionOf(*lines));
+    if (memo.exec() != QDialog::Accepted)
+        return;
+
+    // The registers are taken in file order; a line that is missing (or too long for
+    // its register) ends the load there, and the registers already set keep their new
+    // texts and states.
+    auto value = [&lines](int line) -> std::optional<QString> {
+        if (line > lines->size())
+            return std::nullopt;
+        // Blanks around the value are left by text editors; no register text has any.
+        return lines->at(line - 1).mid(RegisterPrefixLength).trimmed();
+    };
+    using Result = RegisterEditor::LoadResult;
+    bool failed = false;
+    bool incomplete = false;
+    auto loadRegister = [&](int reg, const std::optional<QString> &text) {
+        if (!text) {
+            failed = true;
+            return false;
+        }
+        const Result result = m_editor->loadRegisterText(reg, *text);
+        failed = result == Result::NotTaken;
+        incomplete = incomplete || result == Result::Incomplete;
+        return !failed;
+    };
+    for (const int reg : {1, 2, 3, 5, 6, 7})
+        if (!loadRegister(reg, value(reg + 1)))
+            break;
+    if (!failed) {
+        // E8 without the node address of the file: the device keeps its own.
+        const std::optional<QString> text = value(LastRegisterLine);
+        loadRegister(8, text ? std::optional<QString>(text->left(4) + nodeAddressDigits(m_session)) : std::nullopt);
+    }
+    m_editor->endLoad();
+    if (failed)
+        dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
+    else if (incomplete)
+        dialogs->warning(window(), translate(QStringLiteral("Missing digit in register")));
 }

@@ -47,6 +47,15 @@ public:
     // Clears a device fault (Error3 := 255); only while the device answers.
     void btnConResetClick();
 
+    // Saves the register set with a setup description (edited in the configuration
+    // memo) to a configuration file. The node address (E8 digits 5 and 6) is not
+    // stored: it belongs to the device, not to the setup.
+    void bbConSaveE1_8Click();
+    // Loads the register set of a configuration file into the register edits, from
+    // where the poll writes it to the device; E8 gets the node address of the device
+    // now selected.
+    void bbConLoadE1_8Click();
+
 private:
     void registerChanged(int reg);
     void showSnapshot(const RegisterSnapshot &snapshot);

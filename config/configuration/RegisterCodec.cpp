@@ -14,7 +14,7 @@ QString serialText(qint32 value)
 
 std::optional<qint32> codeWriteValue(const QString &text)
 {
-    if (text.isEmpty() || text.size() > 6)
+    if (text.size() != 6)
         return std::nullopt;
     quint32 value = 0;
     for (int k = 1; k <= text.size(); ++k) {

@@ -23,8 +23,8 @@ QString sixDigitHex(qint32 value);
 QString serialText(qint32 value);
 
 // The 32-bit value written for a code register text: the text followed by "00" read as
-// a hexadecimal number. Empty when the text is empty, longer than six characters or
-// holds anything but hexadecimal digits.
+// a hexadecimal number. Empty unless the text is exactly six hexadecimal digits (a
+// shorter text would be shifted and read back by the device as another register).
 std::optional<qint32> codeWriteValue(const QString &text);
 
 // Digit k (1 to 6) of a register text read as hexadecimal: its value, or empty when

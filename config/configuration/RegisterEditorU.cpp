@@ -577,6 +577,33 @@ void RegisterEditor::restoreSnapshot(const RegisterSnapshot &snapshot)
     m_restoring = false;
 }
 
+RegisterEditor::LoadResult RegisterEditor::loadRegisterText(int reg, const QString &text)
+{
+    TKREdit *edit = registerEdit(reg);
+    if (!edit || reg == 4 || reg < 1 || reg > 8)
+        return LoadResult::NotTaken;
+    // The edit would cut the text to its maximum length, and the cut text would be
+    // taken for another value.
+    if (text.size() > edit->maxLength())
+        return LoadResult::NotTaken;
+    const bool incomplete = regcodec::isCodeRegister(reg) && text.size() < 6;
+    m_session.state(reg) = ExchangeState::Editing;
+    const bool restoring = m_restoring;
+    m_restoring = true;
+    edit->setText(text);
+    m_restoring = restoring;
+    // Written as it stands, an incomplete code register would be read back shifted
+    // by the missing digits.
+    m_session.state(reg) = incomplete ? ExchangeState::Reading : ExchangeState::WritePending;
+    return incomplete ? LoadResult::Incomplete : LoadResult::Loaded;
+}
+
+void RegisterEditor::endLoad()
+{
+    recordIfChanged();
+    showManualOutput3();
+}
+
 void RegisterEditor::showManualOutput3()
 {
     auto *label = m_session.controls.get<QLabel>(QStringLiteral("laDataManSetOut3"));

@@ -80,6 +80,23 @@ public:
     // follow); nothing is recorded and no register changes its exchange state.
     void restoreSnapshot(const RegisterSnapshot &snapshot);
 
+    // A register text loaded from a configuration file, for E1, E2, E3, E5, E6, E7 and
+    // E8 one at a time: the register is set Editing, its edit gets the text and the
+    // register is set WritePending, whether or not the device answers, so that the poll
+    // writes it at its next turn (at once, or once a device is selected and answers).
+    // The edit's change handler runs as for any change (offline the setting controls
+    // follow), but the text is no entry of the operator: no message, no digit check,
+    // no recording (endLoad records the loaded set as one entry).
+    // A code register text of fewer than six characters is shown but neither decoded
+    // nor written: the register is set Reading, so the device's own value comes back
+    // at the register's next turn. A text longer than the register edit holds is not
+    // taken at all: the register keeps its text and state.
+    enum class LoadResult { Loaded, Incomplete, NotTaken };
+    LoadResult loadRegisterText(int reg, const QString &text);
+    // Ends a load: the loaded set is recorded in the history when it differs from the
+    // last recorded one, and the manual output 3 field of the Data tab follows.
+    void endLoad();
+
 private:
     void decodeE3(const QString &text);
     void decodeE6(const QString &text);

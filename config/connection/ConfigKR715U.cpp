@@ -7,6 +7,7 @@
 #include "RegisterEditorU.h"
 #include "DialogService.h"
 #include "GeneralTabU.h"
+#include "HelpTopicsU.h"
 #include "InpTabU.h"
 #include "KRComboBox.h"
 #include "KREdit.h"
@@ -151,6 +152,8 @@ TfrmKR715Config::TfrmKR715Config(const QStringList &arguments, QWidget *parent)
     conTab->setEditor(registerEditor);
     dataTab->connectHandlers();
     generalTab->connectHandlers();
+    helpTopics = new HelpTopics(m_session, this, [this] { return m_settingsSection; }, this);
+    helpTopics->connectHandlers();
 
     connect(ti715UpdateData, &QTimer::timeout, pollCycle, &PollCycle::ti715UpdateDataTimer);
     connect(tiOut2BatchCalc, &QTimer::timeout, dataTab, &DataTab::tiOut2BatchCalcTimer);
@@ -181,7 +184,9 @@ TfrmKR715Config::TfrmKR715Config(const QStringList &arguments, QWidget *parent)
 
 TfrmKR715Config::~TfrmKR715Config()
 {
-    // The help viewer, when it exists, is a child of this window and goes with it.
+    // The help viewer, when it exists, is closed (its geometry kept), freed and forgotten.
+    if (helpTopics)
+        helpTopics->closeViewer();
 }
 
 void TfrmKR715Config::attachWindows(QWidget *mibView, QWidget *calibration)
@@ -225,6 +230,7 @@ void TfrmKR715Config::FormCreate()
         m_dataDirectory = productData + m_settingsSection;
         QDir().mkpath(m_dataDirectory);
     }
+    m_session.dataDirectory = m_dataDirectory;
 
     // 6. No device yet.
     m_session.server.reset();

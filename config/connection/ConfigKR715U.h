@@ -24,6 +24,7 @@ class TKRPanel;
 class DeviceLink;
 class PollCycle;
 class RegisterEditor;
+class HelpTopics;
 
 // The executable's file name without directory, cut before its first ".";
 // empty when the name has no ".".
@@ -69,6 +70,8 @@ public:
     Out2Tab *out2Tab = nullptr;
     InpTab *inpTab = nullptr;
     ConTab *conTab = nullptr;
+    // Context help: F1, the "Help" button and the help viewer.
+    HelpTopics *helpTopics = nullptr;
 
     // The PhysId given on the command line.
     QString startPhysId;

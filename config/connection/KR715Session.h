@@ -45,6 +45,9 @@ public:
     QString previousUnitName;
     bool digitKeyPressed = false;
     QString textAtEnter;
+    // Folder where configuration files are saved and loaded by default (the
+    // program's data directory; empty when the product has none).
+    QString dataDirectory;
 
     FormControls controls;
     DeviceLink *link = nullptr;          // selection, error line, PhysId history

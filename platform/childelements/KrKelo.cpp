@@ -43,8 +43,37 @@ void TKrKelo::SetPhysId(const QString &physId)
     Validate();
 }
 
+void TKrKelo::InitFromStream(TSymbolStream &stream)
+{
+    // The stored settings are applied while the link is held: no events, no
+    // polling and no server access until the symbol is initialised.
+    m_held = true;
+    // A load that no InitSymbol follows (the designer restoring an undo step in
+    // place) ends the hold once control is back in the event loop.
+    QTimer::singleShot(0, this, [this]() {
+        if (!m_held)
+            return;
+        m_held = false;
+        QPointer<TKrKelo> self(this);
+        RefreshPhysId();
+        if (self)
+            UpdateTimer();
+    });
+    TKrChild::InitFromStream(stream);
+}
+
+bool TKrKelo::IsHeld() const
+{
+    if (m_held)
+        return true;
+    const TKrSymbol *s = Symbol();
+    return s && s->State().testFlag(ksLoading);
+}
+
 void TKrKelo::RefreshPhysId()
 {
+    if (IsHeld())
+        return;
     const QString now = GetPhysId();
     if (now == m_resolved)
         return;
@@ -68,7 +97,7 @@ void TKrKelo::SetUpdateTime(int ms)
 
 void TKrKelo::UpdateTimer()
 {
-    const bool run = m_enabled && !m_physId.isEmpty();
+    const bool run = m_enabled && !m_physId.isEmpty() && !IsHeld();
     if (run && !m_timer->isActive())
         m_timer->start();
     else if (!run)
@@ -205,6 +234,8 @@ bool TKrKelo::IsErrorCodeFatal(int code) const
 
 bool TKrKelo::DoRead()
 {
+    if (IsHeld())
+        return false;
     const QVariant v = GetValue();
     if (m_errorCode != 0) {
         ReportError();
@@ -217,6 +248,8 @@ bool TKrKelo::DoRead()
 
 bool TKrKelo::DoWrite()
 {
+    if (IsHeld())
+        return false;
     SetValue(m_inValue);
     if (m_errorCode != 0) {
         ReportError();
@@ -239,6 +272,8 @@ void TKrKelo::ReportSuccess()
 
 void TKrKelo::Poll()
 {
+    if (IsHeld())
+        return;
     QPointer<TKrKelo> self(this);
     RefreshPhysId();
     if (!self || !m_enabled || m_physId.isEmpty())
@@ -248,7 +283,11 @@ void TKrKelo::Poll()
 
 void TKrKelo::InitSymbol()
 {
+    // The symbol is ready: the PhysId as loaded is the one in use, without a
+    // change notice, and polling may start.
+    m_held = false;
     m_resolved = GetPhysId();
+    UpdateTimer();
     TKrChild::InitSymbol();
 }
 

@@ -15,6 +15,14 @@
 //
 // A PhysId that starts with "." is completed with the partial PhysId of the
 // floor the symbol sits on (see TKrPhysIdPath).
+//
+// While its stored data is being loaded (from InitFromStream until InitSymbol),
+// and while its symbol is loading, the link is held: setting the PhysId raises no PhysId-changed event, the
+// polling timer does not run and DoRead/DoWrite do nothing (they return false
+// and raise no event). InitSymbol takes the loaded PhysId as the one in use and
+// starts polling if enabled. A load that no InitSymbol follows ends the hold
+// when control is back in the event loop, with a PhysId-changed event if the
+// loaded PhysId differs from the one in use before.
 
 #include "ChildElementsGlobal.h"
 #include "Krchild.h"
@@ -87,8 +95,11 @@ public:
     // IKrPhysIdLink
     void RefreshPhysId() override;
 
+    void InitFromStream(TSymbolStream &stream) override;
     void InitSymbol() override;
     void Replace(TKrReplace &what) override;
+    // Whether the link is held: its data is loading (see above), or its symbol's.
+    bool IsHeld() const;
     QList<TKrPropField> DetailsFields() const override;
 
     // Converts a value for the server: integers that fit 32 bits stay integers,
@@ -110,6 +121,7 @@ private:
     QString m_resolved;
     int m_updateTime = 1000;
     bool m_enabled = false;
+    bool m_held = false;
     QVariant m_inValue;
     int m_errorCode = 0;
     QString m_errorString;

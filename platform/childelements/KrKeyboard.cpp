@@ -86,20 +86,27 @@ bool TKrKeyboard::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return false;
     auto *ke = static_cast<QKeyEvent *>(event);
-    int key = VirtualKey(ke->key());
+    const int code = VirtualKey(ke->key());
+    if (!code)
+        return true; // a key without a virtual key code raises nothing
     QPointer<TKrKeyboard> self(this);
     if (event->type() == QEvent::KeyPress) {
-        if (key && OnKeyDown)
+        // Each handler gets its own copy of the code.
+        if (OnKeyDown) {
+            int key = code;
             OnKeyDown(this, key, Shift(ke->modifiers()));
-        if (self && OnKeyPress && !ke->text().isEmpty()) {
-            QChar c = ke->text().at(0);
-            OnKeyPress(this, c);
+        }
+        if (self && OnKeyPress) {
+            int key = code;
+            OnKeyPress(this, key);
         }
         return true;
     }
     if (ke->isAutoRepeat())
         return true;
-    if (key && OnKeyUp)
+    if (OnKeyUp) {
+        int key = code;
         OnKeyUp(this, key, Shift(ke->modifiers()));
+    }
     return true;
 }

@@ -1,8 +1,10 @@
 #pragma once
 // TKrKeyboard: the keys of a symbol. Activate gives the symbol the keyboard
-// focus; from then on its key presses and releases arrive as events with the
-// virtual key code (37 left, 38 up, 39 right, 40 down, 13 return, 27 escape,
-// letters and digits as their upper-case character codes).
+// focus; from then on each press of a key raises key down and then key press,
+// each release key up, all three with the key's virtual key code (37 left,
+// 38 up, 39 right, 40 down, 13 return, 27 escape, letters and digits as their
+// upper-case character codes). A held key repeats key down and key press. Keys
+// without a virtual key code raise nothing.
 
 #include "ChildElementsGlobal.h"
 #include "Krchild.h"

@@ -4,10 +4,16 @@
 // through their export SymbolCreate.
 //
 // A library that is missing, lacks the export or records another runtime
-// version is reported (its path and the cause, with the system loader's own
-// text where it has one) and skipped; loading goes on with the rest. Libraries
-// stay loaded for the life of the process: symbols of a library may live as
-// long as the host.
+// version is reported (its path and the cause, with the system's own text where
+// it has one) and skipped; loading goes on with the rest. Exactly the file named
+// is loaded: a missing file is reported ("No such file or directory") without
+// asking the system loader, which would try other names. The runtime version is
+// read from the library's version section before loading, so a library built
+// for another runtime is refused before any of its code runs; one refused after
+// loading (no export, or no version section) is unloaded again and taken out
+// of the runtime's module list, with its language satellite removed. Accepted
+// libraries stay loaded for the life of the process: symbols of a library may
+// live as long as the host.
 
 #include "KrHostGlobal.h"
 #include "KrPlugin.h"
@@ -66,6 +72,8 @@ public:
 
 private:
     void Report(const QString &path, const QString &reason);
+    // Reports a loaded library and undoes its loading.
+    void Refuse(QLibrary &lib, const QString &path, const QString &reason);
     QList<TKrComponentLibrary *> m_libraries;
     QList<TKrLoadProblem> m_problems;
 };

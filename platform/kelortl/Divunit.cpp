@@ -151,14 +151,62 @@ static QString DesktopExec(const QString &entry)
     return QString();
 }
 
+namespace {
+QString &programDirectory(int which)
+{
+    static QString dirs[2];
+    return dirs[which];
+}
+
+// An executable file of that name: an absolute name as it is, else from the
+// search path and then from the system program folders.
+QString FindExecutableFile(const QString &name)
+{
+    const QFileInfo fi(name);
+    if (fi.isAbsolute())
+        return fi.isFile() && fi.isExecutable() ? name : QString();
+    QString found = QStandardPaths::findExecutable(name);
+    if (found.isEmpty())
+        found = QStandardPaths::findExecutable(name, {KrWindowsDirectory(), KrSystemDirectory()});
+    return found;
+}
+} // namespace
+
+QString KrWindowsDirectory()
+{
+    const QString d = programDirectory(0);
+    return d.isEmpty() ? QStringLiteral("/usr/bin") : d;
+}
+
+QString KrSystemDirectory()
+{
+    const QString d = programDirectory(1);
+    return d.isEmpty() ? QStringLiteral("/bin") : d;
+}
+
+void KrSetProgramDirectories(const QString &windowsDirectory, const QString &systemDirectory)
+{
+    programDirectory(0) = windowsDirectory;
+    programDirectory(1) = systemDirectory;
+}
+
 QString FindProgram(int command, const QString &text)
 {
     if (text.isEmpty())
         return QString();
     if (command == feExecutable) {
-        if (QFileInfo(text).isAbsolute())
-            return QFileInfo(text).isExecutable() ? text : QString();
-        return QStandardPaths::findExecutable(text);
+        const QString exact = FindExecutableFile(text);
+        if (!exact.isEmpty())
+            return exact;
+        // Programs carry no ".exe" or ".com" here: a name given with one is
+        // looked for without it.
+        const QString lower = text.toLower();
+        if (lower.endsWith(QLatin1String(".exe")) || lower.endsWith(QLatin1String(".com"))) {
+            const QString stem = text.left(text.size() - 4);
+            if (!stem.isEmpty() && !stem.endsWith(QLatin1Char('/')))
+                return FindExecutableFile(stem);
+        }
+        return QString();
     }
     if (command != feDocument)
         return QString();

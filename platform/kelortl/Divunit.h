@@ -33,9 +33,20 @@ KRTL_EXPORT QString GetBasePath();
 KRTL_EXPORT void KrSetBasePath(const QString &path);
 KRTL_EXPORT bool IsPathRel(const QString &path);
 
+// The folders that stand in on this platform for the Windows directory and the
+// Windows system directory (where the system's own programs lie), without a
+// trailing separator: "/usr/bin" and "/bin" unless the host set others.
+KRTL_EXPORT QString KrWindowsDirectory();
+KRTL_EXPORT QString KrSystemDirectory();
+// Sets both folders (an empty text restores the default of that folder).
+KRTL_EXPORT void KrSetProgramDirectories(const QString &windowsDirectory, const QString &systemDirectory);
+
 enum TFindCommand { feExecutable = 0, feDocument = 1 };
-// feExecutable with a program's file name: its full path from the search path,
-// or empty. feDocument with a document's extension (".txt" or "txt"): the
+// feExecutable with a program's file name: its full path (an absolute name is
+// checked as it is; another is looked for on the search path, then in the two
+// folders above), or empty. Programs here have no extension, so a name ending
+// in ".exe" or ".com" that is not found as it is, is looked for without that
+// ending: "ls.exe" finds the program "ls". feDocument with a document's extension (".txt" or "txt"): the
 // command of the program registered for that type (the desktop's default
 // application for the extension's MIME type), a path possibly followed by a
 // space and arguments, or empty when none is registered.

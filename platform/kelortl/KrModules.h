@@ -8,12 +8,17 @@
 #include <QList>
 #include <QString>
 
+class QTranslator;
+
 struct KRTL_EXPORT TKrModuleInfo {
     QString guid;        // the component type's GUID in registry form
     QString name;        // the component's name ("Floor", ...)
     QString path;        // the library file
     QString version;     // the component's version
     unsigned int runtimeVersion = 0; // the runtime contract it was built against
+    // The language satellite the library installed at start-up (it stays the
+    // library's; nullptr when none).
+    QTranslator *translator = nullptr;
 };
 
 KRTL_EXPORT void KrRegisterModule(const TKrModuleInfo &info);

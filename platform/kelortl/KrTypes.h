@@ -106,6 +106,7 @@ KRTL_EXPORT TColor KrColorFromQColor(const QColor &c);
 using TNotifyEvent = std::function<void(QObject *sender)>;
 using TMouseEvent = std::function<void(QObject *sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(QObject *sender, TShiftState shift, int x, int y)>;
-// Key events carry the virtual key code (37 left, 38 up, 39 right, 40 down, ...).
+// Key events carry the virtual key code (37 left, 38 up, 39 right, 40 down, ...);
+// key down and key up with the shift state, key press with the code alone.
 using TKeyEvent = std::function<void(QObject *sender, int &key, TShiftState shift)>;
-using TKeyPressEvent = std::function<void(QObject *sender, QChar &key)>;
+using TKeyPressEvent = std::function<void(QObject *sender, int &key)>;

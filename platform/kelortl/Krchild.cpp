@@ -5,6 +5,7 @@
 
 #include <QMetaProperty>
 #include <QWidget>
+#include <algorithm>
 
 bool TKrReplace::Apply(QString &text)
 {
@@ -132,25 +133,46 @@ void KrReadObject(TKeloStream &s, QObject *object, int firstProperty, TKrCompone
     KrApplyProperties(object, firstProperty, rec.properties);
     if (!elementOwner)
         return;
-    QList<TKrChild *> open = KrElementsOf(elementOwner);
+    // Applying one element's data may create or free elements (a change handler
+    // of the owner), so the target of each record is looked up afresh among the
+    // elements the owner has now, less those already given data.
+    QList<QPointer<TKrChild>> used;
     for (const krstream::ElementRecord &e : rec.elements) {
         TKrChild *target = nullptr;
-        for (TKrChild *c : open) {
-            if (c->Name() == e.label && QString::fromLatin1(c->metaObject()->className()) == e.className) {
+        for (TKrChild *c : KrElementsOf(elementOwner)) {
+            if (c->Name() != e.label || QString::fromLatin1(c->metaObject()->className()) != e.className)
+                continue;
+            const bool taken = std::any_of(used.cbegin(), used.cend(), [c](const QPointer<TKrChild> &u) { return u.data() == c; });
+            if (!taken) {
                 target = c;
                 break;
             }
         }
         if (!target)
             continue; // an element this version does not have
-        open.removeOne(target);
+        used.append(target);
         TSymbolStream data(e.data);
-        try {
-            target->InitFromStream(data);
-        } catch (const EKrStreamError &) {
-            // Corrupt element data: the element keeps what it had.
-        }
+        // Corrupt element data leaves that element as it was.
+        KrReadElement(data, target);
     }
+}
+
+bool KrReadElement(TKeloStream &s, TKrChild *element)
+{
+    // The element's block: where it starts and ends is all that must be sound.
+    const qint64 start = s.Position();
+    const TKeloStream::Block block = s.EnterBlock();
+    const QByteArray bytes = s.Data().mid(start, block.end - start);
+    s.LeaveBlock(block);
+    if (!element)
+        return false;
+    TSymbolStream in(bytes);
+    try {
+        element->InitFromStream(in);
+    } catch (const std::exception &) {
+        return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- TKrChild

@@ -94,11 +94,20 @@ private:
 KRTL_EXPORT void KrWriteObject(TKeloStream &s, QObject *object, int firstProperty, TKrComponent *elementOwner);
 // Reads one object block and applies it: settings by name, element data to the
 // elements of the same label and class (in order for repeated labels).
-// The elements are looked up after the settings are applied (a setting may
-// create elements). Element data that is corrupt leaves that element at its
-// defaults; corrupt framing of the object itself raises EKrStreamError before
-// anything is applied.
+// The target of each element's data is looked up when that data is applied,
+// among the elements the owner has then (a setting, or another element's data
+// through a change handler, may create elements). Element data that is corrupt
+// leaves that element as it was; corrupt framing of the object itself raises
+// EKrStreamError before anything is applied.
 KRTL_EXPORT void KrReadObject(TKeloStream &s, QObject *object, int firstProperty, TKrComponent *elementOwner);
+// Reads the data of one element from a container's stream: the element's block
+// (what its SaveToStream wrote) is taken whole, the element reads it on its own,
+// and the stream is left just past the block whatever the element made of it.
+// Returns false when the element could not use its data (it keeps what it had).
+// Only a block whose length does not fit raises EKrStreamError, since nothing
+// after it can be found then. element may be nullptr: the block is
+// passed over.
+KRTL_EXPORT bool KrReadElement(TKeloStream &s, TKrChild *element);
 // The elements a component owns, in creation order.
 KRTL_EXPORT QList<TKrChild *> KrElementsOf(const TKrComponent *owner);
 // Stored Q_PROPERTYs of object from index firstProperty on.

@@ -37,14 +37,9 @@ void TGrundIImp::SetScale(double scale)
     if (!(scale > 0) || !std::isfinite(scale))
         scale = 1.0;
     m_scale = scale;
-    const QPoint pos = m_symbol->pos();
-    m_symbol->ApplyDim();
     // The scale changes the size only; the symbol stays where it is.
-    if (m_symbol->pos() != pos) {
-        m_symbol->m_applyingDim = true;
-        m_symbol->move(pos);
-        m_symbol->m_applyingDim = false;
-    }
+    const TRect r = m_symbol->DimBounds();
+    m_symbol->ApplyBounds(TRect(m_symbol->x(), m_symbol->y(), m_symbol->x() + r.Width(), m_symbol->y() + r.Height()));
     if (auto *container = qobject_cast<TKrCustomDrawingControl *>(m_symbol))
         container->RelayoutChildren();
 }
@@ -288,7 +283,7 @@ double TKrSymbol::ParentScale() const
     return s;
 }
 
-void TKrSymbol::ApplyDim()
+TRect TKrSymbol::DimBounds() const
 {
     const double ps = ParentScale();
     const double own = m_grundI.GetScale();
@@ -298,9 +293,27 @@ void TKrSymbol::ApplyDim()
     const int top = int(std::lround(m_dim.Top * sy * ps));
     const int w = int(std::lround(m_dim.Width * sx * ps * own));
     const int h = int(std::lround(m_dim.Height * sy * ps * own));
+    return TRect(left, top, left + qMax(0, w), top + qMax(0, h));
+}
+
+void TKrSymbol::ApplyBounds(const TRect &r)
+{
+    // Through the virtual SetBounds, so that a component lays itself out for
+    // the new size; the dimension is the source here and stays as it is.
+    const bool outer = m_applyingDim;
     m_applyingDim = true;
-    setGeometry(left, top, qMax(0, w), qMax(0, h));
-    m_applyingDim = false;
+    try {
+        SetBounds(r);
+    } catch (...) {
+        m_applyingDim = outer;
+        throw;
+    }
+    m_applyingDim = outer;
+}
+
+void TKrSymbol::ApplyDim()
+{
+    ApplyBounds(DimBounds());
 }
 
 void TKrSymbol::SetDim(const TDim &dim)
@@ -500,6 +513,12 @@ void TKrCustomDrawingControl::InitFromStream(TSymbolStream &stream)
         throw;
     }
     SetState(ksLoading, false);
+}
+
+void TKrCustomDrawingControl::Replace(TKrReplace &)
+{
+    // The container's elements are its own affair, as in streaming: a container
+    // forwards a replace to each of them itself, in its own order.
 }
 
 void TKrCustomDrawingControl::MoveTimeOut() {}

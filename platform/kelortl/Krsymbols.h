@@ -128,12 +128,21 @@ public:
     QMenu *PopupMenu();
     TKrSymbolState State() const { return m_state; }
     void SetState(TKrSymbolStateFlag flag, bool on);
+    // The click-blocking bit (ksBlockClicks): while set, a symbol does not act
+    // on clicks (the host is busy or the symbol is locked). The components check
+    // it in their mouse handlers; the base still dispatches the events.
+    bool GetBlockClicks() const { return m_state.testFlag(ksBlockClicks); }
+    void SetBlockClicks(bool block) { SetState(ksBlockClicks, block); }
     // The elements the symbol owns, in creation order.
     QList<TKrChild *> Elements() const;
     TKrChild *FindElement(const QString &label) const;
     // Product of the scales of the containers the symbol sits in.
     double ParentScale() const;
-    // Applies the paper dimension at the present zoom and scales (ValidateDim's base).
+    // Applies the paper dimension at the present zoom and scales (ValidateDim's
+    // base). The new bounds go through the virtual SetBounds, like every other
+    // change of place or size (SetDim, SetScale, zoom, page loading), so a
+    // component that lays itself out in SetBounds always sees them; the
+    // dimension is not recomputed from the bounds it sets.
     void ApplyDim();
     void SetDim(const TDim &dim);
     // Resource prefix of the component library (about picture and version text).
@@ -170,6 +179,10 @@ protected:
 private:
     friend class TGrundIImp;
     void UpdateDimFromGeometry();
+    // The pixel bounds of the dimension at the present zoom and scales.
+    TRect DimBounds() const;
+    // Sets bounds through SetBounds without taking them back into the dimension.
+    void ApplyBounds(const TRect &r);
 
     TGrundIImp m_grundI;
     TDim m_dim;
@@ -212,6 +225,10 @@ public:
     ~TKrCustomDrawingControl() override;
 
     void ValidateDim() override;
+    // Does not forward to the elements: a container hands a replace to its
+    // elements itself (after its own fields, in its own order), just as it
+    // streams them itself.
+    void Replace(TKrReplace &what) override;
     void SaveToStream(TSymbolStream &stream, QStringList &files) override;
     void InitFromStream(TSymbolStream &stream) override;
 

@@ -80,8 +80,13 @@ void TestClosed(QObject *paper)
     auto *w = qobject_cast<QWidget *>(paper);
     if (!w)
         return;
-    WalkSymbols(w, [paper](TKrSymbol *s) {
-        if (s->GrundI()->GetVisible() && !IsVisible(s))
+    // A paper whose own cache already reads false is on its way out (a floor
+    // clears it before it hides itself): nothing on it counts as visible, even
+    // while its widget is still shown.
+    TKrSymbol *paperSymbol = KrSymbolOf(paper);
+    const bool paperClosing = paperSymbol && !paperSymbol->GrundI()->GetVisible();
+    WalkSymbols(w, [paper, paperClosing](TKrSymbol *s) {
+        if (s->GrundI()->GetVisible() && (paperClosing || !IsVisible(s)))
             Store(s, false, paper);
     });
 }

@@ -24,7 +24,9 @@ KRTL_EXPORT void PaperOpened(QObject *paper);
 // The paper was hidden: its own cache and that of every symbol on it become false.
 KRTL_EXPORT void PaperClosed(QObject *paper);
 // Re-evaluates the symbols on the paper that still count as visible and tells
-// those that no longer are (before a shown paper is hidden or moved).
+// those that no longer are (before a shown paper is hidden or moved). When the
+// paper is a symbol whose cached visibility already reads false, every symbol
+// on it counts as not visible.
 KRTL_EXPORT void TestClosed(QObject *paper);
 // Every symbol on the paper is treated as not visible (the paper itself is not
 // touched): used while a paper stays hidden.

@@ -135,17 +135,30 @@ QByteArray TKeloStream::ReadBytes()
     return ReadRaw(qint64(n));
 }
 
-QString TKeloStream::ReadString()
+bool TKeloStream::TryReadString(QString *out)
 {
-    const qint64 start = m_pos;
     const quint32 n = ReadUInt32();
     if (qint64(n) > kMaxTextBytes)
         Fail(QStringLiteral("text of %1 bytes exceeds the limit").arg(n));
     if (qint64(n) > Remaining())
         Fail(QStringLiteral("corrupt text length %1: only %2 bytes left").arg(n).arg(Remaining()));
     const QByteArray bytes = ReadRaw(qint64(n));
+    QString text;
+    if (!DecodeUtf8(bytes, &text)) {
+        if (out)
+            out->clear();
+        return false;
+    }
+    if (out)
+        *out = text;
+    return true;
+}
+
+QString TKeloStream::ReadString()
+{
+    const qint64 start = m_pos;
     QString out;
-    if (!DecodeUtf8(bytes, &out)) {
+    if (!TryReadString(&out)) {
         m_pos = start;
         Fail(QStringLiteral("text is not valid UTF-8"));
     }
@@ -317,6 +330,10 @@ void WriteValue(TKeloStream &s, const QVariant &v)
     }
 }
 
+// The value's block is its framing: a bad tag or a length that does not fit
+// raises. What lies inside is decoded on its own; a value that does not decode
+// (a boolean byte other than 0 or 1, text that is not UTF-8, a length or count
+// that overruns the block) is invalid, and reading goes on after the block.
 static QVariant ReadValue(TKeloStream &s)
 {
     const quint8 type = s.ReadByte();
@@ -324,16 +341,20 @@ static QVariant ReadValue(TKeloStream &s)
     if (b.tag != kValueTag)
         s.Fail(QStringLiteral("bad value tag %1").arg(b.tag));
     QVariant v;
-    switch (type) {
-    case vtBool: v = s.ReadBool(); break;
-    case vtInt32: v = s.ReadInt32(); break;
-    case vtInt64: v = s.ReadInt64(); break;
-    case vtDouble: v = s.ReadDouble(); break;
-    case vtString: v = s.ReadString(); break;
-    case vtBytes: v = s.ReadBytes(); break;
-    case vtStringList: v = s.ReadStringList(); break;
-    case vtUInt32: v = s.ReadUInt32(); break;
-    default: break; // a type of a later version: skipped, left invalid
+    try {
+        switch (type) {
+        case vtBool: v = s.ReadBool(); break;
+        case vtInt32: v = s.ReadInt32(); break;
+        case vtInt64: v = s.ReadInt64(); break;
+        case vtDouble: v = s.ReadDouble(); break;
+        case vtString: v = s.ReadString(); break;
+        case vtBytes: v = s.ReadBytes(); break;
+        case vtStringList: v = s.ReadStringList(); break;
+        case vtUInt32: v = s.ReadUInt32(); break;
+        default: break; // a type of a later version: skipped, left invalid
+        }
+    } catch (const EKrStreamError &) {
+        v = QVariant();
     }
     s.LeaveBlock(b);
     return v;
@@ -356,9 +377,12 @@ QList<Property> ReadProperties(TKeloStream &s)
     props.reserve(qsizetype(n));
     for (quint32 i = 0; i < n; ++i) {
         Property p;
-        p.name = s.ReadString();
+        // A name that is not valid text names nothing; its value is still read
+        // past, and the property is left out.
+        const bool named = s.TryReadString(&p.name);
         p.value = ReadValue(s);
-        props.append(p);
+        if (named)
+            props.append(p);
     }
     return props;
 }
@@ -401,14 +425,16 @@ ObjectRecord ReadObject(TKeloStream &s)
             s.CheckCount(n, 4 + 4 + 5);
             rec.elements.reserve(qsizetype(n));
             for (quint32 i = 0; i < n; ++i) {
+                // Label and class that are not valid text match no element;
+                // data that is not an object leaves its element at its
+                // defaults when it is read (KrReadElement). Either way the
+                // element's block is passed and the others still load.
                 ElementRecord e;
-                e.label = s.ReadString();
-                e.className = s.ReadString();
+                s.TryReadString(&e.label);
+                s.TryReadString(&e.className);
                 const qint64 start = s.Position();
                 s.SkipBlock();
                 e.data = s.Data().mid(start, s.Position() - start);
-                if (quint8(e.data.at(0)) != kObjectTag)
-                    s.Fail(QStringLiteral("element \"%1\" holds no object data").arg(e.label));
                 rec.elements.append(e);
             }
             rec.hasElements = true;

@@ -82,6 +82,10 @@ public:
     QByteArray ReadRaw(qint64 count);
     QByteArray ReadBytes();
     QString ReadString();
+    // Reads a text like ReadString, but bytes that are not valid UTF-8 are
+    // passed over and give false (and an empty text); only a length that does
+    // not fit raises.
+    bool TryReadString(QString *out);
     QStringList ReadStringList();
     // Raises unless count items of at least minItemBytes each fit in what is left.
     void CheckCount(quint32 count, qint64 minItemBytes);
@@ -155,6 +159,12 @@ private:
 // 7 string list, 8 uint32. A value of an unknown type is skipped; a reader that
 // knows a newer version of an object reads what it knows and keeps defaults for
 // the rest.
+//
+// Only framing errors (a block that does not fit, a bad block tag, a count that
+// cannot fit) make a read raise. Inside a length-prefixed block damage stays in
+// that block: a value that does not decode reads as an invalid value, a name or
+// label that is not valid text is passed over, and element data that is not an
+// object is kept as it is, for KrReadElement to refuse when it is applied.
 namespace krstream {
 
 constexpr quint8 kObjectTag = 'K';
@@ -167,14 +177,14 @@ enum ValueType : quint8 { vtBool = 1, vtInt32 = 2, vtInt64 = 3, vtDouble = 4, vt
 
 struct Property {
     QString name;
-    QVariant value;   // invalid for a value of an unknown type
+    QVariant value;   // invalid for a value of an unknown type or one that does not decode
     friend bool operator==(const Property &a, const Property &b) { return a.name == b.name && a.value == b.value; }
 };
 
 struct ElementRecord {
     QString label;
     QString className;
-    QByteArray data;  // the element's object block, tag and length included
+    QByteArray data;  // the element's block (an object block), tag and length included
     friend bool operator==(const ElementRecord &a, const ElementRecord &b)
     {
         return a.label == b.label && a.className == b.className && a.data == b.data;

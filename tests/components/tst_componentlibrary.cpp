@@ -1,7 +1,7 @@
 // A component library built by kr_add_component, loaded through the host
 // loader: symbols are created on a drawing page, save and restore their design
-// data byte for byte, paint, turn and mirror, and read a simulated process
-// value through their variable link.
+// data byte for byte, lay out for every change of place and size, paint, turn
+// and mirror, and read a simulated process value through their variable link.
 
 #include "ChildElements.h"
 #include "Divunit.h"
@@ -321,6 +321,39 @@ private slots:
         // Saved again, the page is the same byte for byte.
         panel->setProperty("Index", panel->property("LoadedIndex"));
         QCOMPARE(page.SavePage(), saved);
+    }
+
+    void placeAndSizeReachTheComponentsLayout()
+    {
+        // The test symbol lays out its text in SetBounds; every way the host
+        // places or sizes it must get there.
+        QByteArray saved;
+        QRect laidOut;
+        {
+            TKrDrawingPage page(&m_loader);
+            TKrSymbol *s = page.CreateSymbol(m_symbolLib, QStringLiteral("Laid"), TRect(10, 10, 90, 50));
+            QVERIFY(s->property("Layouts").toInt() >= 1);
+            laidOut = s->property("TextBounds").toRect();
+            QVERIFY(laidOut.width() > 60 && laidOut.width() < 80);
+            saved = page.SavePage();
+        }
+        TKrDrawingPage page(&m_loader);
+        QVERIFY(page.LoadPage(saved));
+        TKrSymbol *s = KrSymbolOf(page.FindSymbol(QStringLiteral("Laid")));
+        QVERIFY(s);
+        QVERIFY(s->property("Layouts").toInt() >= 1);
+        QCOMPARE(s->BoundsRect(), TRect(10, 10, 90, 50));
+        QCOMPARE(s->property("TextBounds").toRect(), laidOut);
+
+        GlobZoomFactor = 2.0;
+        s->ValidateDim();
+        QCOMPARE(s->property("TextBounds").toRect().size(), laidOut.size() + QSize(80, 40));
+        GlobZoomFactor = 1.0;
+        s->ValidateDim();
+        s->GrundI()->SetScale(0.5);
+        QCOMPARE(s->property("TextBounds").toRect().size(), laidOut.size() - QSize(40, 20));
+        s->GrundI()->SetScale(1.0);
+        QCOMPARE(s->property("TextBounds").toRect(), laidOut);
     }
 
     void pasteRenamesTakenNames()

@@ -1,12 +1,33 @@
 // The host loader: good libraries load and make symbols; missing files,
 // libraries without the export and libraries built for another runtime are
-// reported with their path and cause and skipped.
+// reported with their path and cause and skipped, leaving nothing loaded or
+// registered behind; only the exact file named is loaded.
 
 #include "KrHostLoader.h"
 #include "KrModules.h"
 
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <dlfcn.h>
+
+// Whether the process has that library file mapped now (asks without loading).
+static bool IsMapped(const QString &path)
+{
+    void *h = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_NOLOAD);
+    if (!h)
+        return false;
+    dlclose(h);
+    return true;
+}
+
+static bool IsRegistered(const QString &guid)
+{
+    for (const TKrModuleInfo &m : KrModules())
+        if (m.guid.compare(guid, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
 
 class TestHostLoader : public QObject {
     Q_OBJECT
@@ -67,9 +88,35 @@ private slots:
         const TKrLoadProblem p = loader.Problems().first();
         QCOMPARE(p.path, path);
         QVERIFY2(p.reason.contains(QStringLiteral("cannot load")), qPrintable(p.reason));
-        // The system loader's own text is part of the report.
-        QVERIFY2(p.reason.contains(QStringLiteral("No such file")), qPrintable(p.reason));
+        // The system's own text is part of the report.
+        QVERIFY2(p.reason.contains(QStringLiteral("No such file or directory")), qPrintable(p.reason));
         QVERIFY(loader.Libraries().isEmpty());
+    }
+
+    void missingFileLoadsNothingElse()
+    {
+        // Beside the missing file lies one with the "lib" prefix the system
+        // loader would try: it must stay unloaded.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString name = QStringLiteral("{00000000-0000-0000-0000-000000000002}[02].so");
+        const QString other = dir.filePath(QStringLiteral("lib") + name);
+        QVERIFY(QFile::copy(QStringLiteral(KR_FIXTURE_NO_EXPORT_LIB), other));
+        TKrHostLoader loader;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("skipped")));
+        QVERIFY(!loader.Load(dir.filePath(name)));
+        QCOMPARE(loader.Problems().size(), 1);
+        QCOMPARE(loader.Problems().first().path, dir.filePath(name));
+        QVERIFY2(loader.Problems().first().reason.endsWith(QStringLiteral("No such file or directory")), qPrintable(loader.Problems().first().reason));
+        QVERIFY(!IsMapped(other));
+        // Once it is there, the file itself is what loads (and is found to lack
+        // the export).
+        QVERIFY(QFile::copy(QStringLiteral(KR_FIXTURE_NO_EXPORT_LIB), dir.filePath(name)));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("skipped")));
+        QVERIFY(!loader.Load(dir.filePath(name)));
+        QCOMPARE(loader.Problems().size(), 2);
+        QVERIFY2(loader.Problems().last().reason.contains(QStringLiteral("SymbolCreate")), qPrintable(loader.Problems().last().reason));
+        QVERIFY(!IsMapped(other));
     }
 
     void libraryWithoutExportIsReported()
@@ -82,6 +129,8 @@ private slots:
         QCOMPARE(p.path, QFileInfo(QStringLiteral(KR_FIXTURE_NO_EXPORT_LIB)).absoluteFilePath());
         QVERIFY2(p.reason.contains(QStringLiteral("SymbolCreate")), qPrintable(p.reason));
         QVERIFY2(p.reason.contains(QStringLiteral("undefined symbol")) || p.reason.contains(QStringLiteral("resolve")), qPrintable(p.reason));
+        // Refused after loading: unloaded again.
+        QVERIFY(!IsMapped(QStringLiteral(KR_FIXTURE_NO_EXPORT_LIB)));
     }
 
     void libraryOfAnotherRuntimeIsRefused()
@@ -95,6 +144,38 @@ private slots:
         QVERIFY2(p.reason.contains(QStringLiteral("version 999")), qPrintable(p.reason));
         QVERIFY2(p.reason.contains(QStringLiteral("version %1").arg(KrRuntimeVersion())), qPrintable(p.reason));
         QVERIFY(loader.Libraries().isEmpty());
+        // Read from the file: the library was never loaded, so its start-up
+        // never ran and it is not in the runtime's module list.
+        QVERIFY(!IsMapped(QStringLiteral(KR_FIXTURE_WRONG_VERSION_LIB)));
+        QVERIFY(!IsRegistered(QStringLiteral("{8540A794-490F-4580-8E90-E814B6396C30}")));
+    }
+
+    void libraryRefusedAfterLoadingLeavesNoTrace()
+    {
+        const QString path = QStringLiteral(KR_FIXTURE_OLD_ENTRY_LIB);
+        const QString guid = QStringLiteral("{3C1E5F0A-9B7D-4E21-A6C4-0D8F2B91E7A5}");
+        {
+            // Without a version section the mismatch shows after loading: the
+            // library is unloaded again, which undoes its start-up.
+            TKrHostLoader loader;
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("skipped")));
+            QVERIFY(!loader.Load(path));
+            QVERIFY2(loader.Problems().first().reason.contains(QStringLiteral("version 998")), qPrintable(loader.Problems().first().reason));
+            QVERIFY(!IsMapped(path));
+            QVERIFY(!IsRegistered(guid));
+        }
+        // Held by someone else, it cannot be unloaded; the loader still takes
+        // its registration out.
+        void *held = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+        QVERIFY2(held, dlerror());
+        QVERIFY(IsRegistered(guid));
+        TKrHostLoader loader;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("skipped")));
+        QVERIFY(!loader.Load(path));
+        QVERIFY(IsMapped(path));
+        QVERIFY(!IsRegistered(guid));
+        dlclose(held);
+        QVERIFY(!IsMapped(path));
     }
 
     void directoryLoadGoesOnPastBadLibraries()

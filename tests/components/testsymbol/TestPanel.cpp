@@ -39,6 +39,6 @@ void TKRTestPanel::InitFromStream(TSymbolStream &stream)
     TKrFilerReader r(stream);
     m_names = r.ReadStringList();
     m_loadedIndex = r.NextIsInteger() ? r.ReadInteger() : -1;
-    m_image->InitFromStream(stream);
-    m_frame->InitFromStream(stream);
+    KrReadElement(stream, m_image);
+    KrReadElement(stream, m_frame);
 }

@@ -61,6 +61,14 @@ void TKRTestSymbol::Paint()
     m_text->Paint(Canvas());
 }
 
+void TKRTestSymbol::SetBounds(int left, int top, int width, int height)
+{
+    TKrGraphicControl::SetBounds(left, top, width, height);
+    m_frame->SetBounds(ClientRect());
+    m_text->SetBounds(m_frame->GetClipRect());
+    ++m_layouts;
+}
+
 void TKRTestSymbol::InitSymbol()
 {
     TKrGraphicControl::InitSymbol();

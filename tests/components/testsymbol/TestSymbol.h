@@ -17,6 +17,8 @@ class TKRTestSymbol : public TKrGraphicControl, public IKrRotatable {
     Q_PROPERTY(int DataReadyCount READ DataReadyCount STORED false)
     Q_PROPERTY(int ErrorCount READ ErrorCount STORED false)
     Q_PROPERTY(int VisibleChanges READ VisibleChanges STORED false)
+    Q_PROPERTY(int Layouts READ Layouts STORED false)
+    Q_PROPERTY(QRect TextBounds READ TextBounds STORED false)
 
 public:
     explicit TKRTestSymbol(TKrComponent *owner);
@@ -25,6 +27,9 @@ public:
     bool GetInterface(const TGUID &iid, void **obj) override;
 
     void Paint() override;
+    // Lays out frame and text for the new size, as components with inner parts do.
+    using TKrGraphicControl::SetBounds;
+    void SetBounds(int left, int top, int width, int height) override;
     void InitSymbol() override;
     void VisibleChanged(QObject *sender) override;
     void SaveRunTimeData(TRunTimeStream &stream) override;
@@ -48,6 +53,8 @@ public:
     int DataReadyCount() const { return m_dataReady; }
     int ErrorCount() const { return m_errors; }
     int VisibleChanges() const { return m_visibleChanges; }
+    int Layouts() const { return m_layouts; }
+    QRect TextBounds() const { return m_text->GetBounds().toQRect(); }
 
 private:
     TKRFrame *m_frame;
@@ -63,4 +70,5 @@ private:
     int m_dataReady = 0;
     int m_errors = 0;
     int m_visibleChanges = 0;
+    int m_layouts = 0;
 };

@@ -110,7 +110,7 @@ public:
     }
 
     // Moves the focus out of the current field to the help button of the top bar,
-    // a control without any handler of its own.
+    // a control whose focus changes nothing (its handler runs only on a click).
     void leave()
     {
         window().ui.bu715HELP->setFocus(Qt::TabFocusReason);

@@ -17,7 +17,7 @@ QList<Control> calibRows()
     return {
         Control("TfrmCalib", "TfrmCalib", QString(), "Calibration").hide(), // created hidden, shown on request
         Control("btnCalibInit", "QPushButton", "TfrmCalib", "Init calibration").hint("Clear Volume2"),
-        Control("laCalibNewMeterSize", "QLabel", "TfrmCalib", "NewMeterSize").hint("NewMeterSize is the calibrated meter size"),
+        Control("laCalibNewMeterSize", "QLabel", "TfrmCalib", "NewMeterSize=").hint("NewMeterSize is the calibrated meter size"),
         Control("laCalibMeterSize", "QLabel", "TfrmCalib", "OldMeterSize * ").hint("OldMeterSize equals the current meter size"),
         Control("edCalibActualVol", "QLineEdit", "TfrmCalib", "Actual volume")
             .hint("Input actual measured volume, Important! Use the same metric unit as Volume2"),

@@ -118,6 +118,7 @@ private slots:
         QVERIFY(!regcodec::codeWriteValue(QString()).has_value());
         QVERIFY(!regcodec::codeWriteValue(QStringLiteral("00123G")).has_value());
         QVERIFY(!regcodec::codeWriteValue(QStringLiteral("0012300")).has_value());
+        QVERIFY(!regcodec::codeWriteValue(QStringLiteral("1230")).has_value());
         QVERIFY(!regcodec::codeWriteValue(QStringLiteral("$01230")).has_value());
     }
 

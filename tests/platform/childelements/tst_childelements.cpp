@@ -435,16 +435,39 @@ private slots:
         host->setGeometry(0, 0, 50, 50);
         host->show();
         auto *k = new TKrKeyboard(host);
-        QList<int> downs, ups;
-        k->OnKeyDown = [&](QObject *, int &key, TShiftState) { downs << key; };
-        k->OnKeyUp = [&](QObject *, int &key, TShiftState) { ups << key; };
+        QList<int> downs, ups, presses;
+        QStringList order;
+        k->OnKeyDown = [&](QObject *, int &key, TShiftState) {
+            downs << key;
+            order << QStringLiteral("down");
+            key = 0; // a handler's change stays its own
+        };
+        k->OnKeyUp = [&](QObject *, int &key, TShiftState) {
+            ups << key;
+            order << QStringLiteral("up");
+        };
+        k->SetOnKeyPress([&](QObject *sender, int &key) {
+            QCOMPARE(sender, static_cast<QObject *>(k));
+            presses << key;
+            order << QStringLiteral("press");
+        });
         k->Activate();
         QTest::keyPress(host, Qt::Key_Up);
         QTest::keyRelease(host, Qt::Key_Up);
         QTest::keyClick(host, Qt::Key_Left);
         QTest::keyClick(host, Qt::Key_A);
-        QCOMPARE(downs, (QList<int>{38, 37, 65}));
-        QCOMPARE(ups, (QList<int>{38, 37, 65}));
+        QTest::keyClick(host, Qt::Key_A, Qt::ShiftModifier);
+        QTest::keyClick(host, Qt::Key_Return);
+        // Shift held for the capital: the shift key is a key of its own (16).
+        QCOMPARE(downs, (QList<int>{38, 37, 65, 16, 65, 13}));
+        QCOMPARE(ups, (QList<int>{38, 37, 65, 65, 16, 13}));
+        // Key press carries the virtual key code too (not the typed character).
+        QCOMPARE(presses, (QList<int>{38, 37, 65, 16, 65, 13}));
+        QCOMPARE(order.mid(0, 3), (QStringList{QStringLiteral("down"), QStringLiteral("press"), QStringLiteral("up")}));
+        // A key without a virtual key code raises nothing.
+        QTest::keyClick(host, Qt::Key_Eacute);
+        QCOMPARE(presses.size(), 6);
+        QCOMPARE(downs.size(), 6);
         QCOMPARE(TKrKeyboard::VirtualKey(Qt::Key_Down), 40);
         QCOMPARE(TKrKeyboard::VirtualKey(Qt::Key_Right), 39);
         QCOMPARE(TKrKeyboard::VirtualKey(Qt::Key_F1), 112);

@@ -1,12 +1,16 @@
 // The process-variable link: reads, writes, errors and polling through the
 // automation server by ProgID, first against a scripted stand-in, then against
-// the simulated network of the "KELO.PRO" server.
+// the simulated network of the "KELO.PRO" server; the hold while its data loads;
+// errors and PhysId changes found by the polling timer.
 
 #include "AutomationObject.h"
 #include "KeloProServer.h"
 #include "KrKelo.h"
+#include "KrPhysIdPath.h"
 #include "TestPage.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -194,6 +198,80 @@ private slots:
         QTRY_VERIFY(fired);
     }
 
+    void loadingHoldsTheLinkUntilInitSymbol()
+    {
+        TestPage page;
+        auto *host = new Host(&page);
+        auto stored = [&](const QString &physId) {
+            TKrKelo source(host);
+            source.SetPhysId(physId);
+            source.SetUpdateTime(50);
+            TSymbolStream st;
+            source.SaveToStream(st);
+            return st.Data();
+        };
+        const QByteArray dataX = stored(QStringLiteral("AB.X"));
+        const QByteArray dataY = stored(QStringLiteral("AB.Y"));
+
+        auto *link = new TKrKelo(host);
+        QStringList events;
+        link->SetOnPhysIdChanged([&](QObject *) { events << QStringLiteral("changed ") + link->GetPhysId(); });
+        link->SetOnDataReadyEvent([&](QObject *) { events << QStringLiteral("ready"); });
+        link->OnError = [&](QObject *) { events << QStringLiteral("error"); };
+        link->SetEnable(true); // as a symbol's setter might during its load
+        m_state.log.clear();
+
+        TSymbolStream in(dataX);
+        link->InitFromStream(in);
+        QCOMPARE(link->PhysIdText(), QStringLiteral("AB.X"));
+        QCOMPARE(link->GetUpdateTime(), 50);
+        QVERIFY(link->IsHeld());
+        QVERIFY(!link->DoRead());
+        QVERIFY(!link->DoWrite());
+        QVERIFY(events.isEmpty());
+        QVERIFY(m_state.log.isEmpty()); // no server access while held
+
+        // InitSymbol takes the loaded PhysId without a change notice and starts polling.
+        link->InitSymbol();
+        QVERIFY(!link->IsHeld());
+        QVERIFY(events.isEmpty());
+        QTRY_VERIFY(events.contains(QStringLiteral("ready")));
+        QVERIFY(!events.contains(QStringLiteral("changed AB.X")));
+        link->SetEnable(false);
+        events.clear();
+
+        // Data restored in place with no InitSymbol after it (a designer's
+        // undo): the hold ends once control is back in the event loop, and the
+        // change of PhysId is told then.
+        TSymbolStream undo(dataY);
+        link->InitFromStream(undo);
+        QVERIFY(link->IsHeld());
+        QVERIFY(events.isEmpty());
+        QTRY_VERIFY(!link->IsHeld());
+        QCOMPARE(events, QStringList{QStringLiteral("changed AB.Y")});
+
+        // The same through a symbol: its data holds the link's data.
+        auto *a = new Host(&page);
+        auto *aLink = new TKrKelo(a);
+        aLink->SetName(QStringLiteral("Variable link"));
+        aLink->SetPhysId(QStringLiteral("AB.X"));
+        TSymbolStream symbolData;
+        QStringList files;
+        a->SaveToStream(symbolData, files);
+        auto *b = new Host(&page);
+        auto *bLink = new TKrKelo(b);
+        bLink->SetName(QStringLiteral("Variable link"));
+        int changes = 0;
+        bLink->SetOnPhysIdChanged([&](QObject *) { ++changes; });
+        TSymbolStream symbolIn(symbolData.Data());
+        b->InitFromStream(symbolIn);
+        QCOMPARE(bLink->PhysIdText(), QStringLiteral("AB.X"));
+        b->InitSymbol();
+        QCOMPARE(changes, 0);
+        QVERIFY(!bLink->IsHeld());
+        QCOMPARE(bLink->GetPhysId(), QStringLiteral("AB.X"));
+    }
+
     void simulatedNetwork()
     {
         kelopro::registerServer();
@@ -221,6 +299,69 @@ private slots:
             QVERIFY(link->GetErrorCode() == 256 || link->GetErrorCode() == 512);
             QVERIFY(link->IsErrorCodeFatal(link->GetErrorCode()));
         }
+    }
+
+    void pollingReportsErrorsAndPhysIdChangesOnTheSimulatedNetwork()
+    {
+        // A network of one device that does not answer and one that does.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath(QStringLiteral("network.json"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(R"({ "devices": [
+            { "physId": "PT301", "deviceType": 702, "answers": false, "variables": { ".Flow": 1.5 } },
+            { "physId": "PT302", "deviceType": 702, "frozen": true, "variables": { ".Flow": 7.25 } } ] })");
+        f.close();
+        qputenv("KELO_PRO_NETWORK", QFile::encodeName(file));
+        kelopro::registerServer();
+
+        // Two openers, each with its own partial PhysId, and a floor shown for
+        // the first; the link on the floor names only the variable.
+        TestPage page;
+        auto *openerA = new Host(&page);
+        (new TKrPhysIdPath(openerA))->SetPath(QStringLiteral("PT301"));
+        auto *openerB = new Host(&page);
+        (new TKrPhysIdPath(openerB))->SetPath(QStringLiteral("PT302"));
+        auto *floor = new Host(&page);
+        auto *floorPath = new TKrPhysIdPath(floor);
+        floorPath->SetReference(openerA);
+        auto *onFloor = new Host(floor);
+        auto *link = new TKrKelo(onFloor);
+        link->SetUpdateTime(50);
+        link->SetPhysId(QStringLiteral(".Flow"));
+        link->InitSymbol();
+        QCOMPARE(link->GetPhysId(), QStringLiteral("PT301.Flow"));
+
+        int errors = 0, ready = 0;
+        QStringList changes;
+        link->OnError = [&](QObject *sender) {
+            QCOMPARE(sender, static_cast<QObject *>(link));
+            ++errors;
+        };
+        link->SetOnDataReadyEvent([&](QObject *) { ++ready; });
+        link->SetOnPhysIdChanged([&](QObject *) { changes << link->GetPhysId(); });
+        link->SetEnable(true);
+        QCOMPARE(errors, 0); // nothing happens until the timer runs
+        QTRY_VERIFY_WITH_TIMEOUT(errors >= 2, 5000);
+        QCOMPARE(link->GetErrorCode(), int(TKrKelo::ecNoContact));
+        QVERIFY2(link->GetErrorString().contains(QStringLiteral("PT301")), qPrintable(link->GetErrorString()));
+        QCOMPARE(ready, 0);
+        QVERIFY(changes.isEmpty());
+
+        // The floor is now shown for the other opener and nobody tells the
+        // link: its next poll finds the new PhysId, tells it, and reads there.
+        floorPath->SetReference(openerB);
+        QVERIFY(changes.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(changes, QStringList{QStringLiteral("PT302.Flow")}, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(ready >= 1, 5000);
+        QCOMPARE(link->GetErrorCode(), 0);
+        QCOMPARE(link->GetInValue().toDouble(), 7.25);
+        const int errorsBefore = errors;
+        QTest::qWait(150);
+        QCOMPARE(errors, errorsBefore); // the answering device gives no errors
+        link->SetEnable(false);
+        qunsetenv("KELO_PRO_NETWORK");
     }
 };
 

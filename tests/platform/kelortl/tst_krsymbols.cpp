@@ -1,6 +1,8 @@
-// The symbol base classes: storing published properties and elements,
-// dimension and scale, visibility notices, interfaces, mouse and menu dispatch,
-// and the elements' property pages.
+// The symbol base classes: storing published properties and elements (also
+// from damaged data, and elements made while loading), containers reading and
+// replacing their own elements, dimension and scale through SetBounds,
+// visibility notices, interfaces, mouse and menu dispatch, the click-blocking
+// bit, and the elements' property pages.
 
 #include "Divunit.h"
 #include "KrInterfaces.h"
@@ -94,6 +96,93 @@ public:
     void VisibleChanged(QObject *) override { ++visibleChanges; }
     int m_mode = 0;
     int visibleChanges = 0;
+};
+
+// Lays itself out in SetBounds, as the components with inner parts do.
+class LayoutSymbol : public TestSymbol {
+    Q_OBJECT
+public:
+    using TestSymbol::TestSymbol;
+    using TestSymbol::SetBounds;
+    void SetBounds(int left, int top, int width, int height) override
+    {
+        TestSymbol::SetBounds(left, top, width, height);
+        ++layouts;
+        inner = ClientRect().Deflated(2);
+    }
+    int layouts = 0;
+    TRect inner;
+};
+
+// An element that reports changes of its Spawn setting, so that its symbol can
+// react by making another element (as "enable" settings of elements do).
+class SpawningElement : public TestElement {
+    Q_OBJECT
+    Q_PROPERTY(bool Spawn READ Spawn WRITE SetSpawn)
+public:
+    using TestElement::TestElement;
+    bool Spawn() const { return m_spawn; }
+    void SetSpawn(bool on)
+    {
+        m_spawn = on;
+        if (onChange)
+            onChange(this);
+    }
+    TNotifyEvent onChange;
+
+private:
+    bool m_spawn = false;
+};
+
+class SpawningSymbol : public TKrGraphicControl {
+    Q_OBJECT
+public:
+    explicit SpawningSymbol(TKrComponent *owner) : TKrGraphicControl(owner)
+    {
+        switcher = new SpawningElement(this, QStringLiteral("Switch"));
+        switcher->onChange = [this](QObject *) {
+            if (switcher->Spawn() && !late)
+                late = new TestElement(this, QStringLiteral("Late"));
+        };
+    }
+    SpawningElement *switcher;
+    TestElement *late = nullptr;
+};
+
+// A container that stores two elements after its own data and hands a replace
+// to its element itself, as work floors do.
+class ElementContainer : public TKrCustomDrawingControl {
+    Q_OBJECT
+public:
+    explicit ElementContainer(TKrComponent *owner) : TKrCustomDrawingControl(owner)
+    {
+        a = new TestElement(this, QStringLiteral("A"));
+        b = new TestElement(this, QStringLiteral("B"));
+    }
+    void SaveToStream(TSymbolStream &stream, QStringList &files) override
+    {
+        TKrCustomDrawingControl::SaveToStream(stream, files);
+        stream.WriteInt32(own);
+        a->SaveToStream(stream);
+        b->SaveToStream(stream);
+    }
+    void InitFromStream(TSymbolStream &stream) override
+    {
+        TKrCustomDrawingControl::InitFromStream(stream);
+        own = stream.ReadInt32();
+        readA = KrReadElement(stream, a);
+        readB = KrReadElement(stream, b);
+    }
+    void Replace(TKrReplace &what) override
+    {
+        TKrCustomDrawingControl::Replace(what);
+        a->Replace(what);
+    }
+    TestElement *a;
+    TestElement *b;
+    int own = 0;
+    bool readA = false;
+    bool readB = false;
 };
 
 static QByteArray Save(TKrSymbol *s)
@@ -368,6 +457,255 @@ private slots:
         s->Replace(r);
         QCOMPARE(s->nested->Label(), QStringLiteral("the new name"));
         QCOMPARE(r.count, 1);
+    }
+
+    void placeAndSizeChangesReachSetBounds()
+    {
+        TestPage page;
+        auto *s = new LayoutSymbol(&page);
+        // A dimension that pixels cannot hold exactly.
+        const TDim dim{0.12345, 0.2, 0.0517, 0.0333};
+        s->SetDim(dim);
+        QCOMPARE(s->layouts, 1);
+        QCOMPARE(s->BoundsRect(), TRect(123, 100, 175, 117));
+        QCOMPARE(s->inner, TRect(2, 2, 50, 15));
+        QCOMPARE(s->GrundI()->GetDim(), dim); // not taken back from the pixels
+
+        // Zoom: the designer revalidates the dimension.
+        GlobZoomFactor = 2.0;
+        s->ValidateDim();
+        QCOMPARE(s->layouts, 2);
+        QCOMPARE(s->BoundsRect(), TRect(247, 200, 350, 233));
+        QCOMPARE(s->inner, TRect(2, 2, 101, 31));
+        QCOMPARE(s->GrundI()->GetDim(), dim);
+        GlobZoomFactor = 1.0;
+        s->ValidateDim();
+
+        // Scale: the size changes in place.
+        s->GrundI()->SetScale(2.0);
+        QCOMPARE(s->layouts, 4);
+        QCOMPARE(s->BoundsRect(), TRect(123, 100, 226, 133));
+        QCOMPARE(s->inner, TRect(2, 2, 101, 31));
+        QCOMPARE(s->GrundI()->GetDim(), dim);
+        s->GrundI()->SetScale(1.0);
+
+        // A container's scale reaches the SetBounds of what sits on it.
+        auto *c = new TestContainer(&page);
+        c->SetBounds(0, 0, 400, 200);
+        auto *onC = new LayoutSymbol(c);
+        onC->SetBounds(100, 40, 60, 30);
+        const int before = onC->layouts;
+        c->GrundI()->SetScale(0.5);
+        QCOMPARE(onC->layouts, before + 1);
+        QCOMPARE(onC->BoundsRect(), TRect(50, 20, 80, 35));
+        QCOMPARE(onC->inner, TRect(2, 2, 28, 13));
+
+        // A direct SetBounds still moves the dimension along.
+        s->SetBounds(500, 250, 100, 50);
+        QCOMPARE(s->GrundI()->GetDim(), (TDim{0.5, 0.5, 0.1, 0.1}));
+    }
+
+    void elementsMadeWhileLoadingGetTheirData()
+    {
+        TestPage page;
+        auto *a = new SpawningSymbol(&page);
+        a->switcher->SetSpawn(true);
+        QVERIFY(a->late);
+        a->late->SetCount(7);
+        a->late->SetLabel(QStringLiteral("made by the switch"));
+        const QByteArray data = Save(a);
+
+        // The late element appears only when the switch's data is applied; its
+        // own data follows in the same stream.
+        auto *b = new SpawningSymbol(&page);
+        QVERIFY(!b->late);
+        TSymbolStream in(data);
+        b->InitFromStream(in);
+        QVERIFY(b->switcher->Spawn());
+        QVERIFY(b->late);
+        QCOMPARE(b->late->Count(), 7);
+        QCOMPARE(b->late->Label(), QStringLiteral("made by the switch"));
+        QCOMPARE(Save(b), data);
+    }
+
+    void oneBadValueCostsOnlyItself()
+    {
+        TestPage page;
+        auto *a = new TestSymbol(&page);
+        a->SetLevel(2.5);
+        a->SetExtra(true);
+        a->first->SetCount(4);
+        a->first->SetLabel(QStringLiteral("kept"));
+        TKeloStream original(Save(a));
+        krstream::ObjectRecord rec = krstream::ReadObject(original);
+
+        // Rebuild the symbol's data by hand with a damaged value in front: the
+        // block of "Extra" holds a boolean byte 7, that of "Level" is good.
+        TKeloStream w;
+        {
+            TKeloBlockWriter object(w, krstream::kObjectTag);
+            w.WriteUInt16(krstream::kObjectFormatVersion);
+            {
+                TKeloBlockWriter props(w, krstream::kPropertiesTag);
+                w.WriteUInt32(3);
+                w.WriteString(QStringLiteral("Extra"));
+                w.WriteByte(krstream::vtBool);
+                {
+                    TKeloBlockWriter value(w, krstream::kValueTag);
+                    w.WriteByte(7);
+                }
+                w.WriteString(QStringLiteral("Junk"));
+                w.WriteByte(krstream::vtString);
+                {
+                    TKeloBlockWriter value(w, krstream::kValueTag);
+                    w.WriteUInt32(2);
+                    w.WriteRaw(QByteArray("\xC0\xAF", 2)); // not UTF-8
+                }
+                w.WriteString(QStringLiteral("Level"));
+                krstream::WriteValue(w, 2.5);
+            }
+            TKeloBlockWriter elements(w, krstream::kElementsTag);
+            w.WriteUInt32(quint32(rec.elements.size()));
+            for (const krstream::ElementRecord &e : rec.elements) {
+                w.WriteString(e.label);
+                w.WriteString(e.className);
+                w.WriteRaw(e.data);
+            }
+        }
+        auto *b = new TestSymbol(&page);
+        TSymbolStream in(w.Data());
+        b->InitFromStream(in);
+        QVERIFY(in.AtEnd());
+        QCOMPARE(b->Level(), 2.5);
+        QVERIFY(!b->extra); // the damaged value kept its default
+        QCOMPARE(b->first->Count(), 4);
+        QCOMPARE(b->first->Label(), QStringLiteral("kept"));
+
+        // Element data that is no object leaves that element alone; the others load.
+        rec.elements[0].data = QByteArray("Q\x01\x00\x00\x00\x00", 6);
+        TKeloStream w2;
+        krstream::WriteObject(w2, rec);
+        auto *c = new TestSymbol(&page);
+        TSymbolStream in2(w2.Data());
+        c->InitFromStream(in2);
+        QCOMPARE(c->Level(), 2.5);
+        QVERIFY(c->extra);
+        QCOMPARE(c->first->Count(), 1);
+
+        // A block that overruns its data is a framing error: nothing is applied.
+        QByteArray cut = Save(a);
+        cut.chop(3);
+        auto *d = new TestSymbol(&page);
+        TSymbolStream in3(cut);
+        QVERIFY_THROWS_EXCEPTION(EKrStreamError, d->InitFromStream(in3));
+        QCOMPARE(d->Level(), 0.0);
+        QVERIFY(!d->State().testFlag(ksLoading));
+    }
+
+    void containersReadTheirElementsBlockByBlock()
+    {
+        TestPage page;
+        auto *c = new ElementContainer(&page);
+        c->own = 42;
+        c->a->SetCount(5);
+        c->b->SetCount(6);
+        const QByteArray good = Save(c);
+        auto *d = new ElementContainer(&page);
+        TSymbolStream in(good);
+        d->InitFromStream(in);
+        QVERIFY(in.AtEnd());
+        QVERIFY(d->readA && d->readB);
+        QCOMPARE(d->own, 42);
+        QCOMPARE(d->a->Count(), 5);
+        QCOMPARE(d->b->Count(), 6);
+
+        // Damage inside A's block (its own object header): A keeps its defaults,
+        // the stream goes on after the block and B loads.
+        TSymbolStream probe(good);
+        krstream::ReadObject(probe);
+        probe.ReadInt32();
+        const qint64 aStart = probe.Position();
+        QByteArray bad = good;
+        bad[int(aStart + 5)] = 0; // A's format version 0
+        bad[int(aStart + 6)] = 0;
+        auto *e = new ElementContainer(&page);
+        TSymbolStream in2(bad);
+        e->InitFromStream(in2);
+        QVERIFY(in2.AtEnd());
+        QVERIFY(!e->readA);
+        QVERIFY(e->readB);
+        QCOMPARE(e->a->Count(), 1);
+        QCOMPARE(e->b->Count(), 6);
+
+        // A block of no use to anyone is passed over; one that overruns the data raises.
+        TSymbolStream skip(good.mid(int(aStart)));
+        QVERIFY(!KrReadElement(skip, nullptr));
+        QVERIFY(KrReadElement(skip, e->b));
+        QVERIFY(skip.AtEnd());
+        TSymbolStream overrun(good.mid(int(aStart)).left(8));
+        QVERIFY_THROWS_EXCEPTION(EKrStreamError, KrReadElement(overrun, e->a));
+    }
+
+    void containerReplacesThroughItsOwnElementsOnce()
+    {
+        TestPage page;
+        auto *c = new ElementContainer(&page);
+        c->a->SetLabel(QStringLiteral("x"));
+        c->b->SetLabel(QStringLiteral("x"));
+        TKrReplace r{QStringLiteral("x"), QStringLiteral("xx")};
+        c->Replace(r);
+        QCOMPARE(c->a->Label(), QStringLiteral("xx")); // once, by the container
+        QCOMPARE(c->b->Label(), QStringLiteral("x"));  // the container left it out
+        QCOMPARE(r.count, 1);
+        // The base container alone touches no element; a window-less symbol
+        // forwards to all of its own.
+        auto *plain = new TestContainer(&page);
+        auto *own = qobject_cast<TestElement *>(plain->FindElement(QStringLiteral("Own")));
+        own->SetLabel(QStringLiteral("x"));
+        TKrReplace r2{QStringLiteral("x"), QStringLiteral("y")};
+        plain->Replace(r2);
+        QCOMPARE(own->Label(), QStringLiteral("x"));
+        QCOMPARE(r2.count, 0);
+    }
+
+    void closingPaperHidesItsChildrenBeforeItIsHidden()
+    {
+        TestPage page;
+        page.open = true;
+        auto *floor = new TestContainer(&page);
+        auto *onFloor = new TestSymbol(floor);
+        auto *deeper = new TestContainer(floor);
+        auto *deepest = new TestSymbol(deeper);
+        PaperOpened(&page);
+        QVERIFY(onFloor->GrundI()->GetVisible() && deepest->GrundI()->GetVisible());
+        const int changes = onFloor->visibleChanges;
+        // Still shown: TestClosed changes nothing.
+        TestClosed(floor);
+        QVERIFY(onFloor->GrundI()->GetVisible());
+        // The floor marks itself not visible before it hides: its children go
+        // too, though its widget is still shown.
+        floor->GrundI()->SetVisible(false);
+        QVERIFY(IsVisible(onFloor));
+        TestClosed(floor);
+        QVERIFY(!onFloor->GrundI()->GetVisible());
+        QVERIFY(!deeper->GrundI()->GetVisible());
+        QVERIFY(!deepest->GrundI()->GetVisible());
+        QCOMPARE(onFloor->visibleChanges, changes + 1);
+        QCOMPARE(onFloor->lastSender, static_cast<QObject *>(floor));
+    }
+
+    void clicksCanBeBlocked()
+    {
+        TestPage page;
+        auto *s = new TestSymbol(&page);
+        QVERIFY(!s->GetBlockClicks());
+        s->SetBlockClicks(true);
+        QVERIFY(s->GetBlockClicks());
+        QVERIFY(s->State().testFlag(ksBlockClicks));
+        s->SetState(ksLoading, true);
+        s->SetBlockClicks(false);
+        QVERIFY(!s->State().testFlag(ksBlockClicks));
+        QVERIFY(s->State().testFlag(ksLoading)); // other bits stay
     }
 };
 

@@ -11,7 +11,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest>
 
@@ -95,6 +97,54 @@ private slots:
         QCOMPARE(FindProgram(feDocument, QStringLiteral("notes.txt")), sh + QStringLiteral(" -c true %f"));
         QVERIFY(FindProgram(feDocument, QStringLiteral(".zzkrq")).isEmpty());
         QVERIFY(FindProgram(7, QStringLiteral("sh")).isEmpty());
+    }
+
+    void programsNamedTheWindowsWay()
+    {
+        // Names with ".exe" or ".com" find the program without that ending.
+        const QString ls = FindProgram(feExecutable, QStringLiteral("ls"));
+        QVERIFY(ls.endsWith(QStringLiteral("/ls")));
+        QCOMPARE(FindProgram(feExecutable, QStringLiteral("ls.exe")), ls);
+        QCOMPARE(FindProgram(feExecutable, QStringLiteral("ls.EXE")), ls);
+        QCOMPARE(FindProgram(feExecutable, QStringLiteral("ls.com")), ls);
+        QCOMPARE(FindProgram(feExecutable, ls + QStringLiteral(".exe")), ls);
+        QVERIFY(FindProgram(feExecutable, QStringLiteral("no-such-program-kr.exe")).isEmpty());
+        QVERIFY(FindProgram(feExecutable, QStringLiteral(".exe")).isEmpty());
+        QVERIFY(FindProgram(feExecutable, QStringLiteral("/.exe")).isEmpty());
+
+        // A file that really carries the ending is found as it is first; a
+        // folder is no program.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        auto makeProgram = [&](const QString &name) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("#!/bin/sh\n");
+            f.close();
+            QVERIFY(f.setPermissions(f.permissions() | QFileDevice::ExeOwner));
+        };
+        makeProgram(QStringLiteral("tool"));
+        makeProgram(QStringLiteral("tool.exe"));
+        QCOMPARE(FindProgram(feExecutable, dir.filePath(QStringLiteral("tool.exe"))), dir.filePath(QStringLiteral("tool.exe")));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+        QVERIFY(FindProgram(feExecutable, dir.filePath(QStringLiteral("folder"))).isEmpty());
+
+        // The stand-ins for the Windows and system directories, searched after
+        // the search path.
+        QCOMPARE(KrWindowsDirectory(), QStringLiteral("/usr/bin"));
+        QCOMPARE(KrSystemDirectory(), QStringLiteral("/bin"));
+        QVERIFY(QFileInfo::exists(KrWindowsDirectory() + QStringLiteral("/ls")) || QFileInfo::exists(KrSystemDirectory() + QStringLiteral("/ls")));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent-kr");
+        QVERIFY(FindProgram(feExecutable, QStringLiteral("ls.exe")).endsWith(QStringLiteral("/ls")));
+        QVERIFY(FindProgram(feExecutable, QStringLiteral("tool.com")).isEmpty());
+        KrSetProgramDirectories(dir.path(), QString());
+        QCOMPARE(KrWindowsDirectory(), dir.path());
+        QCOMPARE(KrSystemDirectory(), QStringLiteral("/bin"));
+        QCOMPARE(FindProgram(feExecutable, QStringLiteral("tool.com")), dir.filePath(QStringLiteral("tool")));
+        KrSetProgramDirectories(QString(), QString());
+        qputenv("PATH", path);
+        QCOMPARE(KrWindowsDirectory(), QStringLiteral("/usr/bin"));
     }
 
     void namesChangedByAPaste()

@@ -1,5 +1,6 @@
 // The design streams: primitives, blocks, property lists, object records and
-// the component-filer encoding; truncated, corrupt and hostile data.
+// the component-filer encoding; truncated, corrupt and hostile data, and damage
+// that stays inside the block it is in.
 
 #include "Krfiler.h"
 #include "Symbolstream.h"
@@ -199,6 +200,75 @@ private slots:
         QVERIFY(FailureOf(w3.Data(), [](TKeloStream &s) { ReadProperties(s); }).contains(QStringLiteral("corrupt count")));
     }
 
+    void damageInsideAValueBlockCostsOnlyThatValue()
+    {
+        // Each damaged value sits in a sound block; the good ones around it read.
+        auto property = [](TKeloStream &w, const QString &name, quint8 type, const QByteArray &contents) {
+            w.WriteString(name);
+            w.WriteByte(type);
+            TKeloBlockWriter b(w, kValueTag);
+            w.WriteRaw(contents);
+        };
+        TKeloStream w;
+        w.WriteUInt32(9);
+        property(w, QStringLiteral("bool"), vtBool, QByteArray(1, '\x07'));
+        property(w, QStringLiteral("text"), vtString, QByteArray("\x02\x00\x00\x00\xED\xA0", 6)); // a surrogate
+        property(w, QStringLiteral("short"), vtInt32, QByteArray("\x01\x02", 2));
+        property(w, QStringLiteral("long text"), vtString, QByteArray("\xFF\x00\x00\x00ab", 6));
+        property(w, QStringLiteral("list"), vtStringList, QByteArray("\xFF\xFF\xFF\xFF", 4));
+        property(w, QStringLiteral("bytes"), vtBytes, QByteArray("\x09\x00\x00\x00", 4));
+        // A name that is not UTF-8: the property is passed over.
+        w.WriteBytes(QByteArray("\xFF\xFE", 2));
+        WriteValue(w, 11);
+        property(w, QStringLiteral("good"), vtInt32, QByteArray("\x2A\x00\x00\x00", 4));
+        // Extra bytes after a value (a later version's) are passed over too.
+        property(w, QStringLiteral("longer"), vtBool, QByteArray("\x01\x99\x99", 3));
+        TKeloStream r(w.Data());
+        const QList<Property> props = ReadProperties(r);
+        QVERIFY(r.AtEnd());
+        QStringList names;
+        for (const Property &p : props)
+            names << p.name;
+        QCOMPARE(names, (QStringList{QStringLiteral("bool"), QStringLiteral("text"), QStringLiteral("short"), QStringLiteral("long text"),
+                                     QStringLiteral("list"), QStringLiteral("bytes"), QStringLiteral("good"), QStringLiteral("longer")}));
+        for (int i = 0; i < 6; ++i)
+            QVERIFY2(!props[i].value.isValid(), qPrintable(props[i].name));
+        QCOMPARE(props[6].value, QVariant(42));
+        QCOMPARE(props[7].value, QVariant(true));
+
+        // Framing errors still raise: a value block that overruns its data, a
+        // block of another tag where a value belongs.
+        TKeloStream overrun;
+        overrun.WriteUInt32(1);
+        overrun.WriteString(QStringLiteral("x"));
+        overrun.WriteByte(vtInt32);
+        overrun.WriteByte(kValueTag);
+        overrun.WriteUInt32(400);
+        overrun.WriteInt32(1);
+        QVERIFY(FailureOf(overrun.Data(), [](TKeloStream &s) { ReadProperties(s); }).contains(QStringLiteral("block length")));
+        TKeloStream wrongTag;
+        wrongTag.WriteUInt32(1);
+        wrongTag.WriteString(QStringLiteral("x"));
+        wrongTag.WriteByte(vtInt32);
+        {
+            TKeloBlockWriter b(wrongTag, 'W');
+            wrongTag.WriteInt32(1);
+        }
+        QVERIFY(FailureOf(wrongTag.Data(), [](TKeloStream &s) { ReadProperties(s); }).contains(QStringLiteral("value tag")));
+
+        // TryReadString passes over text that is not UTF-8 but not a bad length.
+        TKeloStream t;
+        t.WriteBytes(QByteArray("\xC3\x28", 2));
+        t.WriteString(QStringLiteral("next"));
+        TKeloStream tr(t.Data());
+        QString text = QStringLiteral("old");
+        QVERIFY(!tr.TryReadString(&text));
+        QVERIFY(text.isEmpty());
+        QVERIFY(tr.TryReadString(&text));
+        QCOMPARE(text, QStringLiteral("next"));
+        QVERIFY(FailureOf(QByteArray("\x09\x00\x00\x00", 4), [](TKeloStream &s) { s.TryReadString(nullptr); }).contains(QStringLiteral("length")));
+    }
+
     void objectRecordsReadWhatTheyKnow()
     {
         ObjectRecord rec;
@@ -227,16 +297,21 @@ private slots:
         QVERIFY(!none.hasProperties && !none.hasElements);
         QVERIFY(FailureOf(QByteArray("X\0\0\0\0", 5), [](TKeloStream &s) { ReadObject(s); }).contains(QStringLiteral("expected object")));
         QVERIFY(FailureOf(QByteArray("K\x02\0\0\0\0\0", 7), [](TKeloStream &s) { ReadObject(s); }).contains(QStringLiteral("version 0")));
-        // Element data must itself be an object.
+        // Element data that is no object is still a sound block: the record is
+        // kept as it is (the element refuses it when it is applied) and the
+        // elements after it are read.
         ObjectRecord bad;
         TKeloStream notObject;
         {
             TKeloBlockWriter b(notObject, 'Q');
         }
-        bad.elements = {{QStringLiteral("x"), QStringLiteral("y"), notObject.Data()}};
+        bad.elements = {{QStringLiteral("x"), QStringLiteral("y"), notObject.Data()}, rec.elements.first()};
         TKeloStream wb;
         WriteObject(wb, bad);
-        QVERIFY(FailureOf(wb.Data(), [](TKeloStream &s) { ReadObject(s); }).contains(QStringLiteral("no object data")));
+        TKeloStream rb(wb.Data());
+        const ObjectRecord kept = ReadObject(rb);
+        QCOMPARE(kept.elements, bad.elements);
+        QVERIFY(rb.AtEnd());
         // Every cut of a good record raises; none reads past the data.
         for (int n = 0; n < w.Data().size() - 1; ++n)
             QVERIFY(!FailureOf(w.Data().left(n), [](TKeloStream &s) { ReadObject(s); }).isEmpty());

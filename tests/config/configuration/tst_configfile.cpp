@@ -1,0 +1,834 @@
+// Configuration files of the Config tab: saving the register set with its setup
+// description, loading it back into the registers (and from there into the device),
+// the configuration memo, and files that are short, broken or no files at all.
+#include "OperatorDriver.h"
+
+#include "DialogAnswerer.h"
+#include "DeviceLink.h"
+#include "KRLanguage.h"
+#include "MemoSaveConfigU.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+// The device of most cases: every register with a value of its own.
+QByteArray network()
+{
+    return OperatorDriver::kr715({{".MeterSize", 2.5},
+                                  {".Ti", 30},
+                                  {".PiCode", 0x00000100},
+                                  {".Meternumber", 0x12345600},
+                                  {".Scale", 100},
+                                  {".Code1", 0x00200000},
+                                  {".Code2", 0x40100000},
+                                  {".Code3", 0x32241500}}); // node address 15 hex = 21
+}
+
+// What the configuration memo showed when it came.
+struct MemoSeen {
+    QString title;
+    QString okCaption;
+    QString cancelCaption;
+    QString text;
+    bool seen = false;
+};
+
+// The next dialog is the configuration memo: records it, replaces the description
+// when newText is given, and closes it with its first button (accept) or "Cancel".
+void expectMemo(DialogAnswerer &answers, bool accept, MemoSeen *seen = nullptr,
+                const std::optional<QString> &newText = std::nullopt)
+{
+    answers.answerDialog(
+        QStringLiteral("configuration memo"),
+        [](QWidget *w) { return qobject_cast<TfrmSaveConfigMemo *>(w) != nullptr; },
+        [accept, seen, newText](QWidget *w) {
+            auto *memo = static_cast<TfrmSaveConfigMemo *>(w);
+            if (seen)
+                *seen = {memo->windowTitle(), memo->ui.btnSaveMemo->text(), memo->ui.btnCancelSaveMemo->text(),
+                         memo->ui.reSaveConfig->toPlainText(), true};
+            if (newText)
+                memo->ui.reSaveConfig->setPlainText(*newText);
+            QPushButton *button = accept ? memo->ui.btnSaveMemo : memo->ui.btnCancelSaveMemo;
+            QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+        });
+}
+
+// An open dialog that returns a file that does not exist (as a dialog of another
+// platform may): the name is typed and the dialog closed with OK, past its own check.
+void chooseMissingFile(DialogAnswerer &answers, const QString &path)
+{
+    answers.answerDialog(
+        QStringLiteral("open dialog returning a missing file"),
+        [](QWidget *w) { return qobject_cast<QFileDialog *>(w) != nullptr; },
+        [path](QWidget *w) {
+            auto *dialog = static_cast<QFileDialog *>(w);
+            dialog->setDirectory(QFileInfo(path).absolutePath());
+            if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                name->setText(QFileInfo(path).fileName());
+            static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+        });
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Lines joined with CR LF, each one ended.
+QByteArray crlf(const QList<QByteArray> &lines)
+{
+    QByteArray bytes;
+    for (const QByteArray &line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+// A configuration file: the register lines as given, then the header and description.
+QByteArray configFile(const QList<QByteArray> &registerLines, const QList<QByteArray> &description = {})
+{
+    QList<QByteArray> lines{"[Reg values]"};
+    lines += registerLines;
+    lines += {"", "[Setup description]"};
+    lines += description;
+    return crlf(lines);
+}
+
+// The register lines of a file with new values for every register but E4.
+const QList<QByteArray> NewRegisters = {"Reg E1: 3.5",    "Reg E2: 12",     "Reg E3: 000120", "Reg E4: ABCDEF",
+                                        "Reg E5: 50",     "Reg E6: 003000", "Reg E7: 001000", "Reg E8: 1224XX"};
+
+QString text(OperatorDriver &op, int reg) { return op.edit(QStringLiteral("edConE%1").arg(reg))->text(); }
+ExchangeState state(OperatorDriver &op, int reg) { return op.session().state(reg); }
+
+// The picture buttons of the Config tab, clicked as the operator does. The focus first
+// goes to a control without handlers, so that no register edit holds it when the tab
+// comes up (leaving it would be an entry of its own).
+void save(OperatorDriver &op)
+{
+    op.leave();
+    op.click("bbConSaveE1_8");
+}
+void load(OperatorDriver &op)
+{
+    op.leave();
+    op.click("bbConLoadE1_8");
+}
+
+// The texts of the message boxes answered, in order.
+QStringList messages(const DialogAnswerer &answers)
+{
+    QStringList texts;
+    for (const DialogAnswerer::Record &r : answers.records())
+        if (r.className == QLatin1String("QMessageBox"))
+            texts.append(r.text);
+    return texts;
+}
+
+// Opens FT1 online and runs until the register edits show the device and the poll is
+// at rest (nothing pending, nothing written).
+void openOnline(OperatorDriver &op)
+{
+    op.open();
+    op.leave();
+    op.cycle(3);
+    op.clearTrace();
+    op.cycle();
+    QCOMPARE(op.registerWrites(), QStringList());
+}
+
+} // namespace
+
+class ConfigFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    // --- the memo dialog -------------------------------------------------------
+
+    void memoDialogLooksAndAnswersAsDesigned()
+    {
+        TfrmSaveConfigMemo memo;
+        QCOMPARE(memo.windowTitle(), QStringLiteral("Configuration memo"));
+        QCOMPARE(memo.minimumSize(), QSize(349, 213));
+        QVERIFY(memo.maximumSize().width() > 349 && memo.maximumSize().height() > 213); // resizable
+        QCOMPARE(memo.ui.btnSaveMemo->text(), QStringLiteral("Continue"));
+        QCOMPARE(memo.ui.btnCancelSaveMemo->text(), QStringLiteral("Cancel"));
+
+        QPlainTextEdit *editor = memo.ui.reSaveConfig;
+        QVERIFY(editor->font().fixedPitch());
+        QCOMPARE(editor->font().pixelSize(), 16);
+        QVERIFY(QFontInfo(editor->font()).fixedPitch());
+        QCOMPARE(editor->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QVERIFY(!editor->tabChangesFocus());
+
+        // Centred on the screen.
+        if (QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QPoint centre = memo.geometry().center();
+            QVERIFY(qAbs(centre.x() - screen->availableGeometry().center().x()) <= 2);
+            QVERIFY(qAbs(centre.y() - screen->availableGeometry().center().y()) <= 2);
+        }
+
+        // The editor fills the dialog above the buttons, also when it grows.
+        memo.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&memo));
+        memo.resize(600, 400);
+        QTRY_VERIFY(editor->width() >= 590);
+        QVERIFY(editor->geometry().bottom() < memo.ui.btnSaveMemo->geometry().top());
+
+        // A tab key is typed into the description, not a move to the next control.
+        QApplication::setActiveWindow(&memo);
+        editor->setFocus();
+        QTest::keyClicks(editor, QStringLiteral("a"));
+        QTest::keyClick(editor, Qt::Key_Tab);
+        QTest::keyClicks(editor, QStringLiteral("b"));
+        QCOMPARE(editor->toPlainText(), QStringLiteral("a\tb"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(editor));
+
+        QTest::mouseClick(memo.ui.btnSaveMemo, Qt::LeftButton);
+        QCOMPARE(memo.result(), int(QDialog::Accepted));
+        QVERIFY(!memo.isVisible());
+        memo.show();
+        QTest::mouseClick(memo.ui.btnCancelSaveMemo, Qt::LeftButton);
+        QCOMPARE(memo.result(), int(QDialog::Rejected));
+    }
+
+    void memoLinesSurviveTheRoundTrip_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("none") << QStringList();
+        QTest::newRow("one empty line") << QStringList{QString()};
+        QTest::newRow("text") << QStringList{"Pump station 4", "\tfilled 2024"};
+        QTest::newRow("empty lines around") << QStringList{"", "middle", "", ""};
+    }
+    void memoLinesSurviveTheRoundTrip()
+    {
+        QFETCH(QStringList, lines);
+        TfrmSaveConfigMemo memo;
+        memo.addLines(lines);
+        QCOMPARE(memo.lines(), lines);
+        memo.addLines({QStringLiteral("added")});
+        QCOMPARE(memo.lines(), lines + QStringList{QStringLiteral("added")});
+        QCOMPARE(TfrmSaveConfigMemo::linesOfText(QStringLiteral("a\r\nb\rc\n\nd")),
+                 QStringList({"a", "b", "c", "", "d"}));
+        QCOMPARE(TfrmSaveConfigMemo::linesOfText(QStringLiteral("a\r\n")), QStringList{"a"});
+    }
+
+    // --- saving ----------------------------------------------------------------
+
+    void savingWritesTheRegisterSetWithoutTheNodeAddress()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        QCOMPARE(text(op, 8), QStringLiteral("322415"));
+        QCOMPARE(op.get<QLineEdit>("edGenNodeNo")->text(), QStringLiteral("21"));
+
+        const QString path = dir.filePath(QStringLiteral("station4.txt"));
+        MemoSeen memo;
+        answers.chooseFile(path);
+        expectMemo(answers, true, &memo, QStringLiteral("Pump station 4\n\tfilled by \u00c5se\n"));
+        save(op);
+        KR_VERIFY_DIALOGS(answers);
+
+        QCOMPARE(memo.title, QStringLiteral("Configuration memo"));
+        QCOMPARE(memo.okCaption, QStringLiteral("Save"));
+        QCOMPARE(memo.cancelCaption, QStringLiteral("Cancel"));
+        QCOMPARE(memo.text, QString()); // a new file has no description yet
+
+        // The save dialog: in the data directory, for configuration files.
+        const DialogAnswerer::Record &dialog = answers.records().first();
+        QVERIFY(dialog.saveDialog);
+        QVERIFY(!op.session().dataDirectory.isEmpty());
+        QCOMPARE(op.session().dataDirectory, op.window().dataDirectory());
+        QCOMPARE(QDir(dialog.directory), QDir(op.session().dataDirectory));
+        QCOMPARE(dialog.text, QStringLiteral("Flow transmitter config (*.txt)\n(*)"));
+        QCOMPARE(dialog.defaultSuffix, QStringLiteral("txt"));
+
+        const QByteArray expected = configFile({"Reg E1: 2.500000", "Reg E2: 30.00000", "Reg E3: 000001",
+                                                "Reg E4: 123456", "Reg E5: 100.0000", "Reg E6: 002000",
+                                                "Reg E7: 401000", "Reg E8: 3224XX"},
+                                               {"Pump station 4", "\tfilled by \xc5se"});
+        QCOMPARE(readFile(path), expected);
+        // Saving reads nothing from the device and writes nothing to it.
+        QCOMPARE(op.registerWrites(), QStringList());
+    }
+
+    void aNameWithoutExtensionGetsTxt()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        op.open({}); // works offline too: the edits hold the design-time texts
+        answers.chooseFile(dir.filePath(QStringLiteral("plain")));
+        expectMemo(answers, true);
+        save(op);
+        KR_VERIFY_DIALOGS(answers);
+        const QByteArray saved = readFile(dir.filePath(QStringLiteral("plain.txt")));
+        QCOMPARE(saved, configFile({"Reg E1: 00000000", "Reg E2: 00000000", "Reg E3: 000000", "Reg E4: 000000",
+                                    "Reg E5: 00000000", "Reg E6: 000000", "Reg E7: 000000", "Reg E8: 0000XX"}));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("plain"))));
+    }
+
+    void savingOverAFileOffersItsDescriptionForEditing()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        const QString path = dir.filePath(QStringLiteral("old.txt"));
+        writeFile(path, configFile(NewRegisters, {"first note", "", "third note"}));
+
+        MemoSeen memo;
+        answers.chooseFile(path);
+        expectMemo(answers, true, &memo, QStringLiteral("replaced note"));
+        save(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(memo.text, QStringLiteral("first note\n\nthird note"));
+        const QByteArray saved = readFile(path);
+        QVERIFY(saved.endsWith("[Setup description]\r\nreplaced note\r\n"));
+        QVERIFY(saved.startsWith("[Reg values]\r\nReg E1: 2.500000\r\n")); // the registers of now
+        QCOMPARE(saved.count("\r\n"), 12);
+
+        // A file of eleven lines has no description: the memo starts empty, and an
+        // emptied memo gives a file of eleven lines.
+        writeFile(path, configFile(NewRegisters));
+        answers.reset();
+        answers.chooseFile(path);
+        expectMemo(answers, true, &memo);
+        save(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(memo.text, QString());
+        QCOMPARE(readFile(path).count("\r\n"), 11);
+    }
+
+    void cancellingWritesNothing()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        const QString fresh = dir.filePath(QStringLiteral("fresh.txt"));
+        const QString old = dir.filePath(QStringLiteral("old.txt"));
+        const QByteArray oldBytes = configFile(NewRegisters, {"keep me"});
+        writeFile(old, oldBytes);
+
+        // The memo cancelled: no file, and an existing one stays as it was.
+        answers.chooseFile(fresh);
+        expectMemo(answers, false);
+        answers.chooseFile(old);
+        expectMemo(answers, false, nullptr, QStringLiteral("edited, then cancelled"));
+        save(op);
+        save(op);
+        // The file dialog cancelled: no memo at all.
+        answers.cancelFileDialog();
+        save(op);
+        KR_VERIFY_DIALOGS(answers);
+        QVERIFY(!QFile::exists(fresh));
+        QCOMPARE(readFile(old), oldBytes);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.txt"});
+    }
+
+    void aFileThatCannotBeWrittenIsReported()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        op.open({});
+        // A folder by the chosen name: the file cannot take its place.
+        const QString path = dir.filePath(QStringLiteral("taken.txt"));
+        QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
+        answers.answerDialog(
+            QStringLiteral("save dialog choosing a folder's name"),
+            [](QWidget *w) { return qobject_cast<QFileDialog *>(w) != nullptr; },
+            [path](QWidget *w) {
+                auto *dialog = static_cast<QFileDialog *>(w);
+                dialog->setDirectory(QFileInfo(path).absolutePath());
+                if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                    name->setText(QFileInfo(path).fileName());
+                static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+            });
+        expectMemo(answers, true);
+        answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("Failed to save setup to file"));
+        save(op);
+        KR_VERIFY_DIALOGS(answers);
+        QVERIFY(QFileInfo(path).isDir());
+        QVERIFY(QFile::exists(path + QStringLiteral("/inside")));
+    }
+
+    // --- loading ---------------------------------------------------------------
+
+    void loadingOnlineWritesEachRegisterAtItsTurn()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        const QString path = dir.filePath(QStringLiteral("setup.txt"));
+        writeFile(path, configFile(NewRegisters, {"Pump station 4", "\tsecond line"}));
+
+        MemoSeen memo;
+        answers.chooseFile(path);
+        expectMemo(answers, true, &memo);
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(memo.title, QStringLiteral("Configuration memo"));
+        QCOMPARE(memo.okCaption, QStringLiteral("Open"));
+        QCOMPARE(memo.cancelCaption, QStringLiteral("Cancel"));
+        QCOMPARE(memo.text, QStringLiteral("Pump station 4\n\tsecond line"));
+        const DialogAnswerer::Record &dialog = answers.records().first();
+        QVERIFY(!dialog.saveDialog);
+        QCOMPARE(QDir(dialog.directory), QDir(op.session().dataDirectory));
+        QCOMPARE(dialog.text, QStringLiteral("Flow transmitter config (*.txt)\n(*)"));
+
+        // The edits hold the file's texts (E8 with the device's node address 21 = 15
+        // hex); E4 is not loaded. Everything but E4 waits to be written.
+        const QStringList expected = {"3.5", "12", "000120", "123456", "50", "003000", "001000", "122415"};
+        for (int reg = 1; reg <= 8; ++reg) {
+            QCOMPARE(text(op, reg), expected.at(reg - 1));
+            QCOMPARE(state(op, reg), reg == 4 ? ExchangeState::Reading : ExchangeState::WritePending);
+        }
+        // Online the settings wait for the device.
+        QCOMPARE(op.edit("edInpMeterSize")->text(), QStringLiteral("2.500000"));
+
+        // One cycle: each register is written once, at its own turn.
+        op.clearTrace();
+        op.cycle();
+        QStringList writes = op.registerWrites();
+        writes.sort();
+        QStringList wanted = {"FT1.MeterSize 3.5", "FT1.Ti 12", "FT1.PiCode 73728", "FT1.Scale 50",
+                              "FT1.Code1 3145728", "FT1.Code2 1048576", "FT1.Code3 304354560"};
+        wanted.sort();
+        QCOMPARE(writes, wanted);
+        QCOMPARE(op.deviceReal(".MeterSize"), 3.5);
+        QCOMPARE(op.deviceCode(".PiCode"), 0x00012000);
+        QCOMPARE(op.deviceCode(".Code3"), 0x12241500);
+        QCOMPARE(op.deviceCode(".Meternumber"), 0x12345600);
+
+        // Read back, the settings show what the device now holds.
+        op.cycle(2);
+        QCOMPARE(text(op, 1), QStringLiteral("3.500000"));
+        QCOMPARE(op.edit("edInpMeterSize")->text(), QStringLiteral("3.500000"));
+        QCOMPARE(text(op, 8), QStringLiteral("122415"));
+        QCOMPARE(op.list("cmbInpFlowUnitConst")->currentIndex(), 1);
+        QCOMPARE(op.list("cmbInpTimeConst")->currentIndex(), 0);
+        QCOMPARE(op.get<QLineEdit>("edGenNodeNo")->text(), QStringLiteral("21"));
+        KR_VERIFY_DIALOGS(answers);
+    }
+
+    void savedSetLoadsBackWithTheNodeAddressOfTheDevice()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        const QString path = dir.filePath(QStringLiteral("roundtrip.txt"));
+        answers.chooseFile(path);
+        expectMemo(answers, true);
+        save(op);
+        QVERIFY(readFile(path).contains("\r\nReg E8: 3224XX\r\n"));
+
+        // The device changes meanwhile; loading puts the saved set back.
+        op.setDevice(".Code3", kelopro::SimValue::fromInt(0x10001500));
+        op.setDevice(".Code2", kelopro::SimValue::fromInt(0x00000000));
+        op.cycle(2);
+        QCOMPARE(text(op, 8), QStringLiteral("100015"));
+        answers.chooseFile(path);
+        expectMemo(answers, true);
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(text(op, 8), QStringLiteral("322415"));
+        QCOMPARE(text(op, 7), QStringLiteral("401000"));
+        op.cycle();
+        QCOMPARE(op.deviceCode(".Code3"), 0x32241500);
+        QCOMPARE(op.deviceCode(".Code2"), 0x40100000);
+    }
+
+    void loadingOfflineFollowsAtOnceAndWaitsForTheDevice()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        op.open({});
+        // The node address field shows E8's last two digits, here 15 hex = 21.
+        op.typeAndEnter(op.edit("edConE8"), QStringLiteral("322415"));
+        QCOMPARE(op.get<QLineEdit>("edGenNodeNo")->text(), QStringLiteral("21"));
+        const QString path = dir.filePath(QStringLiteral("setup.txt"));
+        writeFile(path, configFile(NewRegisters));
+        answers.chooseFile(path);
+        expectMemo(answers, true);
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+
+        // Offline the setting controls follow the loaded registers at once.
+        QCOMPARE(op.edit("edInpMeterSize")->text(), QStringLiteral("3.5"));
+        QCOMPARE(op.edit("edOut3PiTi")->text(), QStringLiteral("12"));
+        QCOMPARE(op.edit("edOut3ScaleOut3")->text(), QStringLiteral("50"));
+        QCOMPARE(op.list("cmbOut2Vol1Res")->currentIndex(), 3);
+        QCOMPARE(op.list("cmbOut2FuncOut")->currentIndex(), 1);
+        QCOMPARE(text(op, 8), QStringLiteral("122415"));
+        QCOMPARE(op.list("cmbInpFlowUnitConst")->currentIndex(), 1);
+        for (int reg : {1, 2, 3, 5, 6, 7, 8})
+            QCOMPARE(state(op, reg), ExchangeState::WritePending);
+
+        // Selecting the device: the loaded registers are written, none is read first.
+        op.window().deviceLink->SelectDevice(QStringLiteral("FT1"));
+        op.clearTrace();
+        op.cycle();
+        QCOMPARE(op.registerWrites().size(), 7);
+        QCOMPARE(op.deviceReal(".MeterSize"), 3.5);
+        QCOMPARE(op.deviceReal(".Ti"), 12.0);
+        QCOMPARE(op.deviceCode(".PiCode"), 0x00012000);
+        QCOMPARE(op.deviceReal(".Scale"), 50.0);
+        QCOMPARE(op.deviceCode(".Code1"), 0x00300000);
+        QCOMPARE(op.deviceCode(".Code2"), 0x00100000);
+        QCOMPARE(op.deviceCode(".Code3"), 0x12241500);
+        QCOMPARE(op.deviceCode(".Meternumber"), 0x12345600);
+    }
+
+    void theNodeAddressIsZeroWhenTheFieldHoldsNone_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::newRow("empty, as before any device") << "";
+        QTest::newRow("not a number") << "abc";
+        QTest::newRow("too large for two digits") << "300";
+        QTest::newRow("negative") << "-1";
+    }
+    void theNodeAddressIsZeroWhenTheFieldHoldsNone()
+    {
+        QFETCH(QString, field);
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        op.open({});
+        // A display field the operator cannot type into: given by the program.
+        op.get<QLineEdit>("edGenNodeNo")->setText(field);
+        const QString path = dir.filePath(QStringLiteral("setup.txt"));
+        writeFile(path, configFile(NewRegisters));
+        answers.chooseFile(path);
+        expectMemo(answers, true);
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(text(op, 8), QStringLiteral("122400"));
+    }
+
+    void loadingRecordsOneHistoryEntry()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        op.open({});
+        op.typeAndEnter(op.edit("edConE1"), QStringLiteral("7"));
+        const QString path = dir.filePath(QStringLiteral("setup.txt"));
+        writeFile(path, configFile(NewRegisters));
+        answers.chooseFile(path);
+        expectMemo(answers, true);
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(text(op, 1), QStringLiteral("3.5"));
+        // "Redo" steps back to the set before the load in one step.
+        op.click("bbConRedo");
+        QCOMPARE(text(op, 1), QStringLiteral("7"));
+        QCOMPARE(text(op, 3), QStringLiteral("000000"));
+        QCOMPARE(text(op, 8), QStringLiteral("000000"));
+        op.click("bbConUndo");
+        QCOMPARE(text(op, 1), QStringLiteral("3.5"));
+        QCOMPARE(text(op, 8), QStringLiteral("122400"));
+    }
+
+    void cancellingTheMemoLoadsNothing()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        const QString path = dir.filePath(QStringLiteral("setup.txt"));
+        writeFile(path, configFile(NewRegisters));
+        answers.chooseFile(path);
+        expectMemo(answers, false);
+        load(op);
+        answers.cancelFileDialog();
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(text(op, 1), QStringLiteral("2.500000"));
+        QCOMPARE(text(op, 8), QStringLiteral("322415"));
+        for (int reg = 1; reg <= 8; ++reg)
+            QCOMPARE(state(op, reg), ExchangeState::Reading);
+        op.clearTrace();
+        op.cycle();
+        QCOMPARE(op.registerWrites(), QStringList());
+    }
+
+    void anElevenLineFileHasAnEmptyMemoAndLoads()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        const QString path = dir.filePath(QStringLiteral("eleven.txt"));
+        // Written by another editor: LF line ends, no end after the last line.
+        QByteArray bytes = configFile(NewRegisters);
+        bytes.replace("\r\n", "\n");
+        bytes.chop(1);
+        writeFile(path, bytes);
+        MemoSeen memo;
+        answers.chooseFile(path);
+        expectMemo(answers, true, &memo);
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        QVERIFY(memo.seen);
+        QCOMPARE(memo.text, QString());
+        QCOMPARE(text(op, 3), QStringLiteral("000120"));
+        QCOMPARE(text(op, 7), QStringLiteral("001000"));
+        QCOMPARE(state(op, 3), ExchangeState::WritePending);
+    }
+
+    void aShortFileFailsAfterTheRegistersItHas()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        const QString path = dir.filePath(QStringLiteral("five.txt"));
+        writeFile(path, crlf({"[Reg values]", "Reg E1: 3.5", "Reg E2: 12", "Reg E3: 000120", "Reg E4: ABCDEF"}));
+        MemoSeen memo;
+        answers.chooseFile(path);
+        expectMemo(answers, true, &memo);
+        answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("Failed to load setup from file"));
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(memo.text, QString());
+        QCOMPARE(answers.records().last().icon, QMessageBox::Warning);
+        QCOMPARE(answers.lastText(), QStringLiteral("Failed to load setup from file"));
+
+        // The registers before the missing line keep their new texts and states.
+        QCOMPARE(text(op, 1), QStringLiteral("3.5"));
+        QCOMPARE(text(op, 3), QStringLiteral("000120"));
+        QCOMPARE(state(op, 3), ExchangeState::WritePending);
+        QCOMPARE(text(op, 5), QStringLiteral("100.0000"));
+        QCOMPARE(text(op, 8), QStringLiteral("322415"));
+        for (int reg : {4, 5, 6, 7, 8})
+            QCOMPARE(state(op, reg), ExchangeState::Reading);
+        op.clearTrace();
+        op.cycle();
+        QStringList writes = op.registerWrites();
+        writes.sort();
+        QCOMPARE(writes, QStringList({"FT1.MeterSize 3.5", "FT1.PiCode 73728", "FT1.Ti 12"}));
+    }
+
+    void aFileThatCannotBeReadIsReportedBeforeTheMemo()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        chooseMissingFile(answers, dir.filePath(QStringLiteral("gone.txt")));
+        answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("Failed to load setup from file"));
+        load(op);
+#ifdef Q_OS_UNIX
+        // A pipe would block a plain read until someone writes into it.
+        const QString pipe = dir.filePath(QStringLiteral("pipe.txt"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        answers.chooseFile(pipe);
+        answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("Failed to load setup from file"));
+        load(op);
+#endif
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(text(op, 1), QStringLiteral("2.500000"));
+        for (int reg = 1; reg <= 8; ++reg)
+            QCOMPARE(state(op, reg), ExchangeState::Reading);
+    }
+
+    void shortCodeRegistersAreNeitherDecodedNorWritten()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        const QString path = dir.filePath(QStringLiteral("short.txt"));
+        // E3 too short, E6 given without its prefix, E8 with only two characters.
+        writeFile(path, configFile({"Reg E1: 3.5", "Reg E2: 12", "Reg E3: 0012", "Reg E4: ABCDEF", "Reg E5: 50",
+                                    "003000", "Reg E7: 001000", "Reg E8: 12"}));
+        answers.chooseFile(path);
+        expectMemo(answers, true);
+        // One message for the whole file, not one for each register.
+        answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("Missing digit in register"));
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(messages(answers), QStringList{"Missing digit in register"});
+        QCOMPARE(text(op, 3), QStringLiteral("0012"));
+        QCOMPARE(text(op, 6), QString());
+        QCOMPARE(text(op, 8), QStringLiteral("1215"));
+        for (int reg : {3, 6, 8})
+            QCOMPARE(state(op, reg), ExchangeState::Reading);
+        QCOMPARE(state(op, 7), ExchangeState::WritePending);
+
+        // The complete registers are written; the incomplete ones come back from the device.
+        op.clearTrace();
+        op.cycle();
+        QStringList writes = op.registerWrites();
+        writes.sort();
+        QCOMPARE(writes, QStringList({"FT1.Code2 1048576", "FT1.MeterSize 3.5", "FT1.Scale 50", "FT1.Ti 12"}));
+        QCOMPARE(text(op, 3), QStringLiteral("000001"));
+        QCOMPARE(text(op, 6), QStringLiteral("002000"));
+        QCOMPARE(text(op, 8), QStringLiteral("322415"));
+        QCOMPARE(op.deviceCode(".PiCode"), 0x00000100);
+        QCOMPARE(op.deviceCode(".Code3"), 0x32241500);
+    }
+
+    void offlineAShortCodeRegisterDecodesNothing()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        op.open({});
+        op.typeAndEnter(op.edit("edConE7"), QStringLiteral("401000"));
+        const QString pulses = QStringLiteral("Pulse output 0-1000 Hz");
+        QCOMPARE(op.list("cmbOut3FuncOut3")->currentText(), pulses);
+        const QString path = dir.filePath(QStringLiteral("short.txt"));
+        QList<QByteArray> lines = NewRegisters;
+        lines[6] = "Reg E7: 0010";
+        writeFile(path, configFile(lines));
+        answers.chooseFile(path);
+        expectMemo(answers, true);
+        answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("Missing digit in register"));
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(text(op, 7), QStringLiteral("0010"));
+        QCOMPARE(op.list("cmbOut3FuncOut3")->currentText(), pulses); // not decoded
+        QCOMPARE(op.edit("edInpMeterSize")->text(), QStringLiteral("3.5")); // the others are
+    }
+
+    void aTooLongCodeRegisterEndsTheLoadUnchanged()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        const QString path = dir.filePath(QStringLiteral("long.txt"));
+        QList<QByteArray> lines = NewRegisters;
+        lines[5] = "Reg E6: 0030000"; // seven digits: cut to six it would be another value
+        lines[2] = "Reg E3: 000120   "; // blanks after a value are no part of it
+        writeFile(path, configFile(lines));
+        answers.chooseFile(path);
+        expectMemo(answers, true);
+        answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("Failed to load setup from file"));
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(text(op, 3), QStringLiteral("000120"));
+        QCOMPARE(state(op, 5), ExchangeState::WritePending);
+        QCOMPARE(text(op, 6), QStringLiteral("002000"));
+        for (int reg : {6, 7, 8})
+            QCOMPARE(state(op, reg), ExchangeState::Reading);
+        op.clearTrace();
+        op.cycle();
+        QVERIFY(op.writesOf(".Code1").isEmpty());
+        QCOMPARE(op.writesOf(".PiCode"), QStringList{"73728"});
+    }
+
+    void binaryJunkNeverReachesTheDevice()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        openOnline(op);
+        const QString path = dir.filePath(QStringLiteral("junk.bin"));
+        const QByteArray junk("\x00\xff\x01\x80\x7f\xfe", 6);
+        QList<QByteArray> lines;
+        for (int reg = 1; reg <= 8; ++reg)
+            lines.append(QByteArray("Reg E") + QByteArray::number(reg) + ": " + junk);
+        writeFile(path, configFile(lines, {junk, QByteArray("\x1b[2J\x07", 5)}));
+        MemoSeen memo;
+        answers.chooseFile(path);
+        expectMemo(answers, true, &memo);
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(memo.text.size(), 12);
+        // Every register waits with a text that does not convert: none is written, and
+        // none is taken for another value.
+        op.clearTrace();
+        op.cycle(2);
+        QCOMPARE(op.registerWrites(), QStringList());
+        QCOMPARE(op.deviceReal(".MeterSize"), 2.5);
+        QCOMPARE(op.deviceCode(".Code2"), 0x40100000);
+        QCOMPARE(op.deviceCode(".Code3"), 0x32241500);
+        QCOMPARE(state(op, 7), ExchangeState::WritePending);
+    }
+
+    void aHugeFileIsReadOnlyInPart()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        OperatorDriver op(network());
+        op.open({});
+        const QString path = dir.filePath(QStringLiteral("huge.txt"));
+        QList<QByteArray> description;
+        const QByteArray line(99, 'x');
+        for (int i = 0; i < 40000; ++i) // about 4 MB
+            description.append(line);
+        writeFile(path, configFile(NewRegisters, description));
+        MemoSeen memo;
+        answers.chooseFile(path);
+        expectMemo(answers, true, &memo);
+        load(op);
+        KR_VERIFY_DIALOGS(answers);
+        const QStringList shown = TfrmSaveConfigMemo::linesOfText(memo.text);
+        QVERIFY(shown.size() > 1000);
+        QVERIFY(shown.size() < 40000);
+        QCOMPARE(text(op, 3), QStringLiteral("000120"));
+        QCOMPARE(text(op, 8), QStringLiteral("122400"));
+    }
+
+    void theTextsFollowTheUsersLanguage()
+    {
+        QTemporaryDir dir;
+        DialogAnswerer answers;
+        {
+            OperatorDriver op(network());
+            op.open({});
+            const QString table = dir.filePath(QStringLiteral("texts.deu"));
+            writeFile(table, "Configuration memo=Konfigurationsnotiz\r\nSave=Speichern\r\nOpen=\xd6" "ffnen\r\n"
+                             "Cancel=Abbrechen\r\nFailed to load setup from file=Laden fehlgeschlagen\r\n");
+            op.window().lanTrans->setFileName(table);
+            MemoSeen saved;
+            MemoSeen opened;
+            const QString path = dir.filePath(QStringLiteral("setup.txt"));
+            answers.chooseFile(path);
+            expectMemo(answers, true, &saved);
+            save(op);
+            writeFile(path, crlf({"[Reg values]"}));
+            answers.chooseFile(path);
+            expectMemo(answers, true, &opened);
+            answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("Laden fehlgeschlagen"));
+            load(op);
+            KR_VERIFY_DIALOGS(answers);
+            QCOMPARE(saved.title, QStringLiteral("Konfigurationsnotiz"));
+            QCOMPARE(saved.okCaption, QStringLiteral("Speichern"));
+            QCOMPARE(saved.cancelCaption, QStringLiteral("Abbrechen"));
+            QCOMPARE(opened.okCaption, QStringLiteral("\u00d6ffnen"));
+        }
+    }
+};
+
+QTEST_MAIN(ConfigFileTest)
+#include "tst_configfile.moc"
