@@ -9,6 +9,7 @@
 #include "Out2TabU.h"
 #include "Out3TabU.h"
 #include "RegisterCodec.h"
+#include "RegisterDigits.h"
 #include "ToolkitControls.h"
 
 #include <QLabel>
@@ -16,46 +17,6 @@
 #include <array>
 
 namespace {
-
-// Digits 1 to 6 of the code registers that an operator may type, as bit sets of the
-// legal hexadecimal values (0xFFFF: any digit).
-using DigitSets = std::array<int, 6>;
-constexpr int Any = 0xFFFF;
-constexpr int Set(std::initializer_list<int> values)
-{
-    int mask = 0;
-    for (int v : values)
-        mask |= 1 << v;
-    return mask;
-}
-constexpr DigitSets TypedE3 = {Any, Any, Any, Any, Set({0, 1, 2, 3}), Set({0, 1, 2})};
-constexpr DigitSets TypedE6 = {Set({0, 1, 2, 3, 4, 5, 6}), Set({0, 1, 2, 3, 4, 5, 6}), Set({0, 1, 2, 3, 4, 5, 6}),
-                               Set({0, 1, 2, 3, 4, 5, 6}), Set({0, 1, 2, 3, 4, 5, 6}), Set({0, 1, 2, 3, 4, 5, 6})};
-constexpr DigitSets TypedE7 = {Set({0, 1, 2, 4}), Set({0, 1, 2, 3, 4, 8}), Set({0, 1, 2, 4, 6, 8}),
-                               Set({0, 1, 2, 8}), Set({0, 8}), Set({0, 1, 2, 3, 4, 5, 6, 8})};
-constexpr DigitSets TypedE8 = {Set({0, 1, 2, 3, 4, 5, 6, 7}), Set({0, 2, 4, 6}), Set({2, 3}), Set({2, 3, 4}), Any, Any};
-
-bool legal(int mask, int value) { return value >= 0 && value < 16 && (mask & (1 << value)); }
-
-// The list of each E7 digit.
-const char *const E7Lists[7] = {"", "cmbOut3FuncOut3", "cmbOut3DataForOut3", "cmbOut2FuncOut",
-                                "cmbOut2DataForVolCount", "cmbInpMode", "cmbOut2DataForBatchLimit"};
-
-// Which register each setting list belongs to.
-int registerOfList(const QString &name)
-{
-    static const QHash<QString, int> map = {
-        {QStringLiteral("cmbOut3PIRegCalcInp"), 3}, {QStringLiteral("cmbOut3PIRegContrDir"), 3},
-        {QStringLiteral("cmbOut2Vol1Res"), 6},      {QStringLiteral("cmbOut3FuncOut3"), 7},
-        {QStringLiteral("cmbOut3DataForOut3"), 7},  {QStringLiteral("cmbOut2FuncOut"), 7},
-        {QStringLiteral("cmbOut2DataForBatchLimit"), 7}, {QStringLiteral("cmbOut2DataForVolCount"), 7},
-        {QStringLiteral("cmbInpMode"), 7},          {QStringLiteral("cmbInpTempUnit"), 8},
-        {QStringLiteral("cmbInpFunc"), 8},          {QStringLiteral("cmbInpFlowUnitConst"), 8},
-        {QStringLiteral("cmbInpTimeConst"), 8},     {QStringLiteral("cmbInpFlowDirection"), 8},
-        {QStringLiteral("cmbInpFlowCalc"), 8},
-    };
-    return map.value(name, 0);
-}
 
 // The length limit of a field that shows a register: it limits what the operator
 // types, while a register text put into the field by the program is shown whole (a
@@ -290,8 +251,8 @@ void RegisterEditor::decodeE7(const QString &text)
         const auto d = regcodec::digit(text, k);
         if (!d)
             return;
-        TKRComboBox *l = list(E7Lists[k]);
-        if (legal(TypedE7[static_cast<size_t>(k - 1)], *d))
+        TKRComboBox *l = m_session.controls.get<TKRComboBox>(regdigits::e7List(k));
+        if (regdigits::typedDigitLegal(7, k, *d))
             selectCode(l, *d);
         else
             setIllegal(l);
@@ -389,10 +350,12 @@ void RegisterEditor::EncodeRegister(int reg, int part, const QString &text)
             makePickList(calc);
             makePickList(direction);
             setDigit(3, 5, calc->SelectedIndex() + 2 * direction->SelectedIndex());
-            auto *mode = m_session.controls.get<TRadioGroup>(QStringLiteral("grpOut3PIRegMode"));
-            if (mode && mode->ItemIndex() >= 0)
-                setDigit(3, 6, mode->ItemIndex());
         }
+        // The regulator mode is a digit of its own: chosen while the two lists show an
+        // illegal digit 5, it still reaches the register.
+        auto *mode = m_session.controls.get<TRadioGroup>(QStringLiteral("grpOut3PIRegMode"));
+        if (mode && mode->ItemIndex() >= 0)
+            setDigit(3, 6, mode->ItemIndex());
         break;
     }
     case 5:
@@ -410,7 +373,7 @@ void RegisterEditor::EncodeRegister(int reg, int part, const QString &text)
     case 7: {
         if (part < 1 || part > 6)
             break;
-        TKRComboBox *l = list(E7Lists[part]);
+        TKRComboBox *l = m_session.controls.get<TKRComboBox>(regdigits::e7List(part));
         if (selected(l)) {
             makePickList(l);
             bool ok = false;
@@ -628,9 +591,8 @@ void RegisterEditor::showManualOutput3()
 
 void RegisterEditor::CheckRegisterDigits(int reg)
 {
-    const DigitSets *sets = reg == 3 ? &TypedE3 : reg == 6 ? &TypedE6 : reg == 7 ? &TypedE7 : reg == 8 ? &TypedE8 : nullptr;
     TKREdit *edit = registerEdit(reg);
-    if (!sets || !edit)
+    if (!regdigits::isCheckedRegister(reg) || !edit)
         return;
     QString text = edit->text().toUpper();
     // Digits are restored from the text the register had when its editing started;
@@ -643,10 +605,10 @@ void RegisterEditor::CheckRegisterDigits(int reg)
     for (int k = 1; k <= 6 && k <= text.size(); ++k) {
         // Digits that no setting uses are not checked: whatever stands there is left
         // as typed (a text that is no hexadecimal number then simply cannot be written).
-        if ((*sets)[static_cast<size_t>(k - 1)] == Any)
+        if (!regdigits::typedDigitChecked(reg, k))
             continue;
         const auto d = regcodec::digit(text, k);
-        if (d && legal((*sets)[static_cast<size_t>(k - 1)], *d))
+        if (d && regdigits::typedDigitLegal(reg, k, *d))
             continue;
         if (m_session.dialogs)
             m_session.dialogs->warning(
@@ -662,7 +624,7 @@ void RegisterEditor::CmbStdDropDown(QObject *sender)
 {
     if (!online() || !sender)
         return;
-    if (const int reg = registerOfList(sender->objectName()))
+    if (const int reg = regdigits::registerOfList(sender->objectName()))
         m_session.state(reg) = ExchangeState::Editing;
 }
 
@@ -670,7 +632,7 @@ void RegisterEditor::CmbStandardExit(QObject *sender)
 {
     if (!online() || !sender)
         return;
-    if (const int reg = registerOfList(sender->objectName()))
+    if (const int reg = regdigits::registerOfList(sender->objectName()))
         if (m_session.state(reg) != ExchangeState::WritePending)
             m_session.state(reg) = ExchangeState::Reading;
 }

@@ -15,24 +15,8 @@ namespace {
 constexpr int NoContact = 1024;
 constexpr int KR715 = 715;
 
-const char *const Variables[KR715Session::SlotCount + 1] = {
-    "", ".MeterSize", ".Ti", ".PiCode", ".MeterNumber", ".Scale", ".Code1", ".Code2", ".Code3",
-    ".Flow", ".Volume1", ".Volume2", ".InstantFlow", ".TCFlow", ".Temperature", ".SetPoint",
-    ".Input1", ".Output2", ".Output3", ".Available", ".BatchStart",
-};
-
-// The register edit of slots 1 to 8.
-const char *const RegisterEdits[9] = {"", "edConE1", "edConE2", "edConE3", "edConE4",
-                                      "edConE5", "edConE6", "edConE7", "edConE8"};
-
-bool isRealRegisterSlot(int slot) { return slot == SlotMeterSize || slot == SlotTi || slot == SlotScale; }
-
 } // namespace
 
-QString pollVariable(int slot)
-{
-    return slot >= 1 && slot <= KR715Session::SlotCount ? QLatin1String(Variables[slot]) : QString();
-}
 
 PollCycle::PollCycle(KR715Session &session, DeviceLink &link, QObject *parent)
     : QObject(parent)
@@ -137,13 +121,13 @@ bool PollCycle::writeSlot(int slot)
     case SlotMeterSize:
     case SlotTi:
     case SlotScale:
-        return putReal(RegisterEdits[slot]);
+        return putReal(qPrintable(registerEditName(slot)));
     case SlotPiCode:
     case SlotMeterNumber:
     case SlotCode1:
     case SlotCode2:
     case SlotCode3: {
-        const std::optional<qint32> v = regcodec::codeWriteValue(text(RegisterEdits[slot]));
+        const std::optional<qint32> v = regcodec::codeWriteValue(text(qPrintable(registerEditName(slot))));
         if (!v)
             return false;
         server.setValue(*v);
@@ -190,7 +174,7 @@ void PollCycle::readSlot(int slot)
         if (m_session.decoder)
             m_session.decoder->ShowRegisterRead(slot, shown);
         else
-            setText(RegisterEdits[slot], shown);
+            setText(qPrintable(registerEditName(slot)), shown);
         if (slot == SlotCode3)
             m_session.initialLoadPending = false;
         return;
@@ -212,13 +196,14 @@ void PollCycle::readSlot(int slot)
         setText("edDataInsFlow", numfmt::FormatSevenDigits(real()));
         break;
     case SlotTCFlow:
-        setText("edDataTCFlow", numfmt::FormatSevenDigits(real()));
+        setText("edDataTCFlow", m_temperatureFault ? QStringLiteral("- - - - - - -") : numfmt::FormatSevenDigits(real()));
         break;
     case SlotTemperature: {
         QString t = numfmt::fixedText(variantToDouble(value), 15, 1);
         if (t == QStringLiteral("0") + numfmt::userLocale().decimalPoint() + QStringLiteral("0"))
             t = QStringLiteral("0");
         setText("edDataTemp", t);
+        m_temperatureFault = text("edDataTemp") == QLatin1String("- - - - - - -");
         break;
     }
     case SlotSetPoint:
@@ -315,6 +300,9 @@ void PollCycle::edDataTempChange()
 {
     auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edDataTemp"));
     double v = 0;
-    if (edit && numfmt::parseReal(edit->text(), v) && v < -200)
+    if (edit && numfmt::parseReal(edit->text(), v) && v < -200) {
+        m_temperatureFault = true;
         edit->setText(QStringLiteral("- - - - - - -"));
+        setText("edDataTCFlow", QStringLiteral("- - - - - - -"));
+    }
 }

@@ -5,20 +5,11 @@
 // showing it.
 
 #include "KR715Session.h"
+#include "PollSlots.h"
 
 #include <QObject>
 
 class DeviceLink;
-
-// The variables of the cycle, by slot 1 to 20.
-enum PollSlot : int {
-    SlotMeterSize = 1, SlotTi, SlotPiCode, SlotMeterNumber, SlotScale, SlotCode1, SlotCode2, SlotCode3,
-    SlotFlow, SlotVolume1, SlotVolume2, SlotInstantFlow, SlotTCFlow, SlotTemperature, SlotSetPoint,
-    SlotInput1, SlotOutput2, SlotOutput3, SlotAvailable, SlotBatchStart
-};
-
-// The device variable of a slot (".MeterSize" ... ".BatchStart").
-QString pollVariable(int slot);
 
 class PollCycle : public QObject {
     Q_OBJECT
@@ -33,6 +24,8 @@ public:
     void showOutput3Values();
 
     // Replaces a temperature below -200 by dashes (run on every change of edDataTemp).
+    // Temperature-compensated flow needs a working temperature sensor: while the
+    // temperature reads below -200, TCFlow shows dashes too.
     void edDataTempChange();
 
 private:
@@ -45,5 +38,6 @@ private:
     int listIndex(const char *name) const;
 
     KR715Session &m_session;
+    bool m_temperatureFault = false;
     DeviceLink &m_link;
 };

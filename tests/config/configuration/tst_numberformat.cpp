@@ -1,6 +1,7 @@
 // Number texts and register text forms.
 #include "NumberFormat.h"
 #include "RegisterCodec.h"
+#include "RegisterDigits.h"
 
 #include <QTest>
 #include <limits>
@@ -130,6 +131,29 @@ private slots:
         QVERIFY(!regcodec::digit(QStringLiteral("1210"), 5).has_value());
         QCOMPARE(regcodec::withDigit(QStringLiteral("322415"), 3, 3), QStringLiteral("323415"));
         QCOMPARE(regcodec::withDigit(QStringLiteral("3224"), 1, 12), QStringLiteral("C00000"));
+    }
+
+    void typedDigitRules()
+    {
+        // E7: output 3 function 0, 1, 2, 4; mode 0 or 8; batch/limit data 0 to 6 and 8.
+        QVERIFY(regdigits::typedDigitLegal(7, 1, 4));
+        QVERIFY(!regdigits::typedDigitLegal(7, 1, 3));
+        QVERIFY(regdigits::typedDigitLegal(7, 5, 8));
+        QVERIFY(!regdigits::typedDigitLegal(7, 5, 1));
+        QVERIFY(regdigits::typedDigitLegal(7, 6, 8));
+        QVERIFY(!regdigits::typedDigitLegal(7, 6, 7));
+        // E8: direction and suppression only as 0, 2, 4, 6 when typed; node digits free.
+        QVERIFY(!regdigits::typedDigitLegal(8, 2, 5));
+        QVERIFY(!regdigits::typedDigitChecked(8, 5));
+        QVERIFY(regdigits::typedDigitLegal(8, 6, 15));
+        // E3: only digits 5 and 6 carry settings.
+        QVERIFY(!regdigits::typedDigitChecked(3, 1));
+        QVERIFY(regdigits::typedDigitLegal(3, 6, 2));
+        QVERIFY(!regdigits::typedDigitLegal(3, 6, 3));
+        QVERIFY(!regdigits::isCheckedRegister(5));
+        QCOMPARE(regdigits::e7List(3), QStringLiteral("cmbOut2FuncOut"));
+        QCOMPARE(regdigits::registerOfList(QStringLiteral("cmbOut2Vol1Res")), 6);
+        QCOMPARE(regdigits::registerOfList(QStringLiteral("cmbInpUnitChoice")), 0);
     }
 };
 

@@ -5,6 +5,8 @@
 
 #include "DialogAnswerer.h"
 
+#include "ToolkitControls.h"
+
 #include <QLabel>
 #include <QLocale>
 
@@ -186,6 +188,21 @@ private slots:
         QCOMPARE(op.edit("edConE3")->text().at(4), QLatin1Char('2'));
         QVERIFY(!op.edit("edDataSetP")->isReadOnly());
         QCOMPARE(op.get<QLabel>("laOut3DataForOut")->text(), QStringLiteral("Data for PI-regulator:"));
+        KR_VERIFY_DIALOGS(answers);
+    }
+
+    void theRegulatorModeReachesE3WhileItsListsShowAnIllegalDigit()
+    {
+        DialogAnswerer answers;
+        // E3 digit 5 = 4: no legal regulator function; output 3 is the regulator.
+        OperatorDriver op(OperatorDriver::kr715({{".PiCode", 0x00004000}, {".Code2", 0x10000000}}));
+        op.open();
+        op.cycle();
+        QCOMPARE(op.list("cmbOut3PIRegCalcInp")->currentIndex(), -1);
+        auto *mode = op.get<TRadioGroup>("grpOut3PIRegMode");
+        op.click(mode->button(1)); // "Manual"
+        QCOMPARE(op.edit("edConE3")->text(), QStringLiteral("000041"));
+        QCOMPARE(op.serve(3), QStringLiteral("write %1").arg(0x00004100));
         KR_VERIFY_DIALOGS(answers);
     }
 

@@ -319,6 +319,10 @@ private slots:
         selectDevice(w, QStringLiteral("FT1"));
         f.tick(14);
         QCOMPARE(text(w.session(), "edDataTemp"), shown);
+        // Temperature-compensated flow (slot 13 of the next cycle) needs the sensor.
+        f.tick(19);
+        const bool sensorFault = shown == QLatin1String("- - - - - - -");
+        QCOMPARE(text(w.session(), "edDataTCFlow") == QLatin1String("- - - - - - -"), sensorFault);
     }
 
     void theOutput2Frequency_data()
