@@ -152,6 +152,15 @@ void ConTab::btnConResetClick()
     }
 }
 
+// The memo dialog's caption and buttons: the first one saves or opens.
+template <class Translate>
+static void captionMemo(TfrmSaveConfigMemo &memo, const QString &firstButton, Translate translate)
+{
+    memo.setWindowTitle(translate(QStringLiteral("Configuration memo")));
+    memo.ui.btnSaveMemo->setText(firstButton);
+    memo.ui.btnCancelSaveMemo->setText(translate(QStringLiteral("Cancel")));
+}
+
 void ConTab::bbConSaveE1_8Click()
 {
     DialogService *dialogs = m_session.dialogs;
@@ -166,9 +175,7 @@ void ConTab::bbConSaveE1_8Click()
         return;
 
     TfrmSaveConfigMemo memo(window());
-    memo.setWindowTitle(translate(QStringLiteral("Configuration memo")));
-    memo.ui.btnSaveMemo->setText(translate(QStringLiteral("Save")));
-    memo.ui.btnCancelSaveMemo->setText(translate(QStringLiteral("Cancel")));
+    captionMemo(memo, translate(QStringLiteral("Save")), translate);
     // Saving over a configuration file keeps its description for editing.
     if (const std::optional<QStringList> old = readConfigFile(path))
         memo.addLines(descriptionOf(*old));
@@ -213,9 +220,7 @@ void ConTab::bbConLoadE1_8Click()
     }
 
     TfrmSaveConfigMemo memo(window());
-    memo.setWindowTitle(translate(QStringLiteral("Configuration memo")));
-    memo.ui.btnSaveMemo->setText(translate(QStringLiteral("Open")));
-    memo.ui.btnCancelSaveMemo->setText(translate(QStringLiteral("Cancel")));
+    captionMemo(memo, translate(QStringLiteral("Open")), translate);
     memo.addLines(descriptionOf(*lines));
     if (memo.exec() != QDialog::Accepted)
         return;
