@@ -39,7 +39,8 @@ int main(int argc, char *argv[])
         // The tree lists the nodes of the network the server runs on.
         try {
             QStringList physIds;
-            for (const auto &device : kelopro::SimNetwork::fromEnvironment()->devices())
+            const std::shared_ptr<kelopro::SimNetwork> network = kelopro::SimNetwork::fromEnvironment();
+            for (const auto &device : network->devices())
                 physIds.append(device->physId());
             mibView.ui.axZentixView->setPhysIds(physIds);
         } catch (const std::exception &) {

@@ -110,6 +110,18 @@ private slots:
         QCOMPARE(runProgram({QStringLiteral("/UNREGISTER")}), 0);
     }
 
+    void theProgramRunsOnTheSimulatedNetwork()
+    {
+        // The program as the README starts it: it must come up and keep running.
+        QProcess program;
+        program.start(QStringLiteral(KR715CONFIG_PATH), {QStringLiteral("FT101")});
+        QVERIFY(program.waitForStarted(10000));
+        QVERIFY2(!program.waitForFinished(1500), qPrintable(program.readAllStandardError()));
+        QCOMPARE(program.state(), QProcess::Running);
+        program.kill();
+        program.waitForFinished(10000);
+    }
+
     void historyIsShownInTheStoredOrder()
     {
         writeInt("PhysIdList", "PhysIdListCount", 4);
