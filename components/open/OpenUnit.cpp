@@ -354,6 +354,16 @@ void TKROpen::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     QPointer<TKROpen> self(this);
     m_pressed = false;
     Repaint();
+    // A move of the button since the press must not move its floor on the page:
+    // the change comes off the paper position before the floor is opened.
+    if (IKRWorkFloor *floor = Floor(); floor && floor->GetShowMode() == 0) {
+        const QPointF now = PaperPosition();
+        if (now != m_paperAtDown) {
+            m_paperLeft -= now.x() - m_paperAtDown.x();
+            m_paperTop -= now.y() - m_paperAtDown.y();
+            m_paperAtDown = now;
+        }
+    }
     if (ClientRect().Contains(x, y) && !GetBlockClicks()) {
         if (!m_openRef->GetValue().isEmpty() && m_initialised)
             OpenFloor();
@@ -362,13 +372,6 @@ void TKROpen::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     }
     if (!self)
         return;
-    if (IKRWorkFloor *floor = Floor(); floor && floor->GetShowMode() == 0) {
-        const QPointF now = PaperPosition();
-        if (now != m_paperAtDown) {
-            m_paperLeft -= now.x() - m_paperAtDown.x();
-            m_paperTop -= now.y() - m_paperAtDown.y();
-        }
-    }
     TKrGraphicControl::MouseUp(button, shift, x, y);
 }
 
