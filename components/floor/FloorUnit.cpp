@@ -140,6 +140,27 @@ void TKRWorkFloor::DeleteRelationAt(int index)
     shift(m_storedIndex);
 }
 
+void TKRWorkFloor::SendToBack(QWidget *button)
+{
+    // On the designer's pages windowed symbols lie above the window-less ones
+    // of the same parent, so a floor sent to the back is still seen inside the
+    // button that shows it. Here every symbol is a window: the floor goes as far
+    // back as it can while staying just above that button.
+    const QList<TKrSymbol *> siblings = KrChildSymbols(parentWidget());
+    const int at = button ? int(siblings.indexOf(KrSymbolOf(button))) : -1;
+    if (at < 0) {
+        lower();
+        return;
+    }
+    for (int i = at + 1; i < siblings.size(); ++i) {
+        if (siblings.at(i) != this) {
+            stackUnder(siblings.at(i));
+            return;
+        }
+    }
+    raise();
+}
+
 void TKRWorkFloor::MoveInto(QWidget *newParent)
 {
     if (!newParent || newParent == parentWidget())
@@ -218,7 +239,7 @@ void TKRWorkFloor::OpenFloor(const QString &openerName)
 
     m_openCompleted = false;
     if (autoFlag) {
-        lower();
+        SendToBack(openerWidget);
         QSize size(width(), height());
         if (auto *open = Supports<IKROpen>(opener.data()))
             size = open->GetSize();

@@ -71,6 +71,7 @@ private:
     // Removes the entry and keeps the current and loaded index on their relation.
     void DeleteRelationAt(int index);
     void MoveInto(QWidget *newParent);
+    void SendToBack(QWidget *button);
     QPointF PaperPosition() const;
     void PaperCheckTimer();
     // Element data in the floor's own order. A block the element could not use
