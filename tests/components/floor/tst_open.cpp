@@ -6,7 +6,9 @@
 #include "DialogAnswerer.h"
 #include "FloorFixture.h"
 #include "Keloclip.h"
+#include "KeloProServer.h"
 #include "KrInterfaces.h"
+#include "KrKelo.h"
 
 using namespace floortest;
 
@@ -16,6 +18,7 @@ class TestOpen : public QObject {
 private slots:
     void initTestCase()
     {
+        kelopro::registerServer();
         QVERIFY(FloorLib() && OpenLib() && CloseLib());
     }
 
@@ -290,6 +293,54 @@ private slots:
         SetBool(o, QStringLiteral("Floor PhysId"), false);
         QCOMPARE(path->GetReference(), static_cast<QObject *>(nullptr));
         QVERIFY(Shown(floor));
+    }
+
+    void floorPhysIdReachesTheLinksOnTheFloor_data()
+    {
+        QTest::addColumn<int>("showMode");
+        QTest::newRow("with local open") << 0;
+        QTest::newRow("on main") << 1;
+    }
+    void floorPhysIdReachesTheLinksOnTheFloor()
+    {
+        // One floor serves two devices: each opener lends it its PhysId, and the
+        // link of a symbol on the floor reads the device of the opener that
+        // showed it from the simulated network.
+        QFETCH(int, showMode);
+        TKrComponentLibrary *symbolLib = Lib(KR_TEST_SYMBOL_LIB);
+        QVERIFY(symbolLib);
+        Page p(false);
+        TKrSymbol *floor = p.Floor(QStringLiteral("Meter"), TRect(300, 200, 500, 350));
+        SetShowMode(floor, showMode);
+        TKrSymbol *value = p->CreateSymbol(symbolLib, QStringLiteral("Value"), TRect(10, 10, 80, 30), floor);
+        value->setProperty("EnableVariableLink", true);
+        auto *link = qobject_cast<TKrKelo *>(value->FindElement(QStringLiteral("Variable link")));
+        QVERIFY(link);
+        link->SetPhysId(QStringLiteral(".Flow"));
+        const QStringList devices{QStringLiteral("FT101"), QStringLiteral("FT103")};
+        QList<TKrSymbol *> openers;
+        for (int i = 0; i < devices.size(); ++i) {
+            TKrSymbol *o = p.Open(QStringLiteral("Open%1").arg(devices.at(i)), TRect(20 + 30 * i, 20, 40 + 30 * i, 40));
+            SetOpenRef(o, QStringLiteral("Meter"));
+            SetBool(o, QStringLiteral("Floor PhysId"), true);
+            Element<TKrPhysIdPath>(o, QStringLiteral("Partial PhysId"))->SetPath(devices.at(i));
+            openers.append(o);
+        }
+        CloseFloor(floor);
+        Click(openers.at(0));
+        QCOMPARE(link->GetPhysId(), QStringLiteral("FT101.Flow"));
+        QVERIFY(link->DoRead());
+        bool ok = false;
+        QVERIFY(link->GetInValue().toDouble(&ok) > 0 && ok);
+        Click(openers.at(1));
+        QCOMPARE(WorkFloor(floor)->GetOpenerName(), QStringLiteral("OpenFT103"));
+        QCOMPARE(link->GetPhysId(), QStringLiteral("FT103.Flow"));
+        QVERIFY(!link->DoRead());
+        QCOMPARE(link->GetErrorCode(), int(TKrKelo::ecNoContact));
+        // The device of the showing opener is renamed: the floor follows it.
+        Element<TKrPhysIdPath>(openers.at(1), QStringLiteral("Partial PhysId"))->SetPath(QStringLiteral("FT101"));
+        QCOMPARE(link->GetPhysId(), QStringLiteral("FT101.Flow"));
+        QVERIFY(link->DoRead());
     }
 
     void goldenStream()
