@@ -762,6 +762,11 @@ void TKRBistate::ShowDetails(QWidget *parent)
     m_enableForm->show();
 }
 
+TEnableForm *TKRBistate::EnableForm() const
+{
+    return m_enableForm.data();
+}
+
 void TKRBistate::HideDetails()
 {
     TKrGraphicControl::HideDetails();

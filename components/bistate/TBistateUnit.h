@@ -116,7 +116,7 @@ public:
     TKRString *FloorElement() const { return m_floor; }
     TKrKeloTimer *VariableLink() const { return m_link; }
     TKrPhysIdPath *PartialPhysId() const { return m_physIdPath; }
-    TEnableForm *EnableForm() const { return m_enableForm; }
+    TEnableForm *EnableForm() const;
 
 private:
     // Floor relation.
