@@ -741,9 +741,13 @@ private slots:
             saved = page.SavePage();
         }
         TKrDrawingPage page(&m_loader);
+        TKrHostDesigner designer;
+        page.SetDesigner(&designer);
         OpenPage(page);
         QVERIFY(page.LoadPage(saved));
         QVERIFY(page.Problems().isEmpty());
+        // Loading records no undo step.
+        QCOMPARE(designer.UndoCount(), 0);
         TKrSymbol *s = KrSymbolOf(page.FindSymbol(QStringLiteral("Opener")));
         QObject *floor = page.FindSymbol(QStringLiteral("Floor1"));
         QVERIFY(s && floor);
@@ -752,6 +756,7 @@ private slots:
         QVERIFY(floor->property("Relations").toStringList().contains(QStringLiteral("Opener")));
         QVERIFY(Link(s)->Enabled());
         QCOMPARE(page.SavePage(), saved);
+        QCOMPARE(designer.UndoCount(), 0);
     }
 
     void damagedStreamsNeverCrashAndLoseNothingOnResave()
