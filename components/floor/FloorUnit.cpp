@@ -140,6 +140,27 @@ void TKRWorkFloor::DeleteRelationAt(int index)
     shift(m_storedIndex);
 }
 
+void TKRWorkFloor::SendToBack(QWidget *button)
+{
+    // On the designer's pages windowed symbols lie above the window-less ones
+    // of the same parent, so a floor sent to the back is still seen inside the
+    // button that shows it. Here every symbol is a window: the floor goes as far
+    // back as it can while staying just above that button.
+    const QList<TKrSymbol *> siblings = KrChildSymbols(parentWidget());
+    const int at = button ? int(siblings.indexOf(KrSymbolOf(button))) : -1;
+    if (at < 0) {
+        lower();
+        return;
+    }
+    for (int i = at + 1; i < siblings.size(); ++i) {
+        if (siblings.at(i) != this) {
+            stackUnder(siblings.at(i));
+            return;
+        }
+    }
+    raise();
+}
+
 void TKRWorkFloor::MoveInto(QWidget *newParent)
 {
     if (!newParent || newParent == parentWidget())
@@ -218,7 +239,7 @@ void TKRWorkFloor::OpenFloor(const QString &openerName)
 
     m_openCompleted = false;
     if (autoFlag) {
-        lower();
+        SendToBack(openerWidget);
         QSize size(width(), height());
         if (auto *open = Supports<IKROpen>(opener.data()))
             size = open->GetSize();
@@ -511,11 +532,8 @@ void TKRWorkFloor::SaveToStream(TSymbolStream &stream, QStringList &files)
     TKrFilerWriter w(stream);
     w.WriteStringList(m_relations);
     w.WriteInteger(m_currentIndex >= 0 ? m_currentIndex : m_storedIndex);
-    m_movability->SaveToStream(stream);
-    m_show->SaveToStream(stream);
-    m_image->SaveToStream(stream);
-    m_frame->SaveToStream(stream);
-    m_physIdPath->SaveToStream(stream);
+    for (int slot = 0; slot < kElementCount; ++slot)
+        WriteElement(stream, slot);
     for (TKrChild *e : Elements())
         e->CollectFiles(files);
 }
@@ -535,16 +553,50 @@ void TKRWorkFloor::InitFromStream(TSymbolStream &stream)
             m_loadedIndex = (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max()) ? int(v) : -1;
         }
         m_storedIndex = m_loadedIndex;
-        KrReadElement(stream, m_movability);
-        KrReadElement(stream, m_show);
-        KrReadElement(stream, m_image);
-        KrReadElement(stream, m_frame);
-        KrReadElement(stream, m_physIdPath);
+        for (int slot = 0; slot < kElementCount; ++slot)
+            ReadElement(stream, slot);
     } catch (...) {
         SetState(ksLoading, false);
         throw;
     }
     SetState(ksLoading, false);
+}
+
+TKrChild *TKRWorkFloor::ElementAt(int slot) const
+{
+    switch (slot) {
+    case 0: return m_movability;
+    case 1: return m_show;
+    case 2: return m_image;
+    case 3: return m_frame;
+    default: return m_physIdPath;
+    }
+}
+
+void TKRWorkFloor::ReadElement(TSymbolStream &stream, int slot)
+{
+    m_keptBlock[slot].clear();
+    m_keptAsWritten[slot].clear();
+    const qint64 start = stream.Position();
+    if (KrReadElement(stream, ElementAt(slot)) || stream.Position() <= start)
+        return;
+    m_keptBlock[slot] = stream.Data().mid(start, stream.Position() - start);
+    TSymbolStream now;
+    ElementAt(slot)->SaveToStream(now);
+    m_keptAsWritten[slot] = now.Data();
+}
+
+void TKRWorkFloor::WriteElement(TSymbolStream &stream, int slot)
+{
+    TSymbolStream now;
+    ElementAt(slot)->SaveToStream(now);
+    if (!m_keptBlock[slot].isEmpty() && now.Data() == m_keptAsWritten[slot]) {
+        stream.WriteRaw(m_keptBlock[slot]);
+        return;
+    }
+    m_keptBlock[slot].clear();
+    m_keptAsWritten[slot].clear();
+    stream.WriteRaw(now.Data());
 }
 
 void TKRWorkFloor::GroupChanged()

@@ -71,8 +71,14 @@ private:
     // Removes the entry and keeps the current and loaded index on their relation.
     void DeleteRelationAt(int index);
     void MoveInto(QWidget *newParent);
+    void SendToBack(QWidget *button);
     QPointF PaperPosition() const;
     void PaperCheckTimer();
+    // Element data in the floor's own order. A block the element could not use
+    // is kept and written back as it was, until the element is changed.
+    void ReadElement(TSymbolStream &stream, int slot);
+    void WriteElement(TSymbolStream &stream, int slot);
+    TKrChild *ElementAt(int slot) const;
     void FloorHidden();
 
     TKrBoolean *m_movability;
@@ -80,6 +86,10 @@ private:
     TKRImage *m_image;
     TKRFrame *m_frame;
     TKrPhysIdPath *m_physIdPath;
+
+    static constexpr int kElementCount = 5;
+    QByteArray m_keptBlock[kElementCount];
+    QByteArray m_keptAsWritten[kElementCount];
 
     QStringList m_relations;
     int m_currentIndex = -1;
