@@ -1,6 +1,5 @@
 #include "TBistateUnit.h"
 
-#include "AutoShowU.h"
 #include "Divunit.h"
 #include "EnableUnit.h"
 #include "KrComponentEntry.h"
@@ -9,7 +8,6 @@
 #include "Namechanged.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <cmath>
