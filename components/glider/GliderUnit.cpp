@@ -605,14 +605,21 @@ void TKRGlider::StepSlider(bool towardsMaximumEnd)
     if (range != 0)
         step = RoundEven(qBound(1.0, axisLength / range, qMax(1.0, axisLength)));
     m_dragState = dsKeys;
+    int wanted = 0;
     if (VerticalKind()) {
         m_slider.Top += towardsMaximumEnd ? -step : step;
+        wanted = m_slider.Top;
         m_sliderLength = m_trackArea.Width() / 2;
     } else {
         m_slider.Left += towardsMaximumEnd ? step : -step;
+        wanted = m_slider.Left;
         m_sliderLength = m_trackArea.Height() / 2;
     }
     Layout();
+    // The layout held the slider at the end of the track: the key went past
+    // that end (with a slider of odd length the centre stops a pixel short of
+    // it, so the position alone would not tell).
+    m_keyPastEnd = (VerticalKind() ? m_slider.Top : m_slider.Left) != wanted;
     Repaint();
 }
 
@@ -636,14 +643,20 @@ void TKRGlider::KeyUp(QObject *, int &key, TShiftState)
     // is its upper end).
     const double lower = qMin(m_scale->GetMin(), m_scale->GetMax());
     const double upper = qMax(m_scale->GetMin(), m_scale->GetMax());
+    // A key that pushed the slider past an end writes exactly that end.
     double value = SliderToValue();
-    if (key == vkUp || key == vkRight) {
+    const bool towardsMaximumEnd = key == vkUp || key == vkRight;
+    if (m_keyPastEnd)
+        value = m_scale->PosToValue(VerticalKind() ? (towardsMaximumEnd ? m_trackRect.Top : m_trackRect.Bottom)
+                                                   : (towardsMaximumEnd ? m_trackRect.Right : m_trackRect.Left));
+    if (towardsMaximumEnd) {
         if (value > upper)
             value = upper;
     } else {
         if (value < lower)
             value = lower;
     }
+    m_keyPastEnd = false;
     m_link->SetInValue(QVariant(value));
     m_lastValue = ValueText(value);
     if (HasPhysId())

@@ -108,4 +108,6 @@ private:
     QVariant m_lastValue;
     TRect m_scaleRect;
     TRect m_trackRect;
+    // The last arrow key pushed the slider against an end of the track.
+    bool m_keyPastEnd = false;
 };
