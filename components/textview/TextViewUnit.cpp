@@ -172,8 +172,13 @@ void TKRValueText::Paint()
     if (valueMode) {
         if (caption.size() > kMaxCaption)
             caption = caption.left(kMaxCaption - 1) + QChar(0x2026);
-        if (caption != m_text->Caption())
+        // The text's change notice would ask for another paint of what is
+        // being painted now (see Validate).
+        if (caption != m_text->Caption()) {
+            m_painting = true;
             m_text->SetCaption(caption);
+            m_painting = false;
+        }
     }
     m_text->Paint(canvas);
     if (m_errorShown)
@@ -191,7 +196,7 @@ void TKRValueText::InitSymbol()
 
 void TKRValueText::Validate()
 {
-    if (GrundI()->GetVisible())
+    if (GrundI()->GetVisible() && !m_painting)
         Invalidate();
 }
 

@@ -68,4 +68,6 @@ private:
     TKrFormat *m_format = nullptr;
     TKRFrame *m_frame = nullptr;
     bool m_doubleClickPending = false;
+    // Paint is setting the caption for the display mode.
+    bool m_painting = false;
 };
