@@ -4,6 +4,7 @@
 #include "KrComponentEntry.h"
 #include "Krvisible.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QPainter>
 #include <cfenv>
@@ -11,6 +12,15 @@
 #include <limits>
 
 KR_SYMBOL_CLASS(TKRGlider)
+
+// Element labels are the keys of the element data in the design stream and so
+// are stored untranslated; they are marked for the translation tables so that
+// the designer's element tree can show them in the user's language
+// (QCoreApplication::translate with the class name as context).
+static QString ElementLabel(const char *label)
+{
+    return QString::fromLatin1(label);
+}
 
 namespace {
 
@@ -98,33 +108,33 @@ TKRGlider::TKRGlider(TKrComponent *owner) : TKrGraphicControl(owner)
     m_lastValue = QVariant();
 
     m_frame = new TKRFrame(this);
-    m_frame->SetName(QStringLiteral("Frame"));
+    m_frame->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRGlider", "Frame")));
     m_background = new TKRImage(this);
-    m_background->SetName(QStringLiteral("BackGround"));
+    m_background->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRGlider", "BackGround")));
     m_background->SetKind(TKRImage::ikPicture);
     m_sliderImage = new TKRImage(this);
-    m_sliderImage->SetName(QStringLiteral("Slider image"));
+    m_sliderImage->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRGlider", "Slider image")));
     m_sliderImage->SetKind(TKRImage::ikPicture);
     m_sliderFrame = new TKRFrame(this);
-    m_sliderFrame->SetName(QStringLiteral("Slider frame"));
+    m_sliderFrame->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRGlider", "Slider frame")));
     m_sliderFrame->SetStyle(TKRFrame::fsRaised);
     m_trackFrame = new TKRFrame(this);
-    m_trackFrame->SetName(QStringLiteral("Track frame"));
+    m_trackFrame->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRGlider", "Track frame")));
     m_trackFrame->SetStyle(TKRFrame::fsLowered);
     m_trackFrame->SetBorderWidth(1);
     m_trackImage = new TKRImage(this);
-    m_trackImage->SetName(QStringLiteral("Track image"));
+    m_trackImage->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRGlider", "Track image")));
     m_trackImage->SetKind(TKRImage::ikPicture);
     m_trackImage->SetColor(clBtnShadow);
     m_errorImage = new TKRImage(this);
-    m_errorImage->SetName(QStringLiteral("Error image"));
+    m_errorImage->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRGlider", "Error image")));
     m_errorImage->SetKind(TKRImage::ikOverlay);
     m_scale = new TKRScale(this);
-    m_scale->SetName(QStringLiteral("Scale"));
+    m_scale->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRGlider", "Scale")));
     m_scale->SetShowJointInterface(true);
     m_scale->SetOnScaleChanged([this](QObject *sender) { ScaleChanged(sender); });
     m_link = new TKrKeloTimer(this);
-    m_link->SetName(QStringLiteral("Variable link"));
+    m_link->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRGlider", "Variable link")));
     m_link->OnError = [this](QObject *sender) { LinkError(sender); };
     m_link->SetOnPhysIdChanged([this](QObject *sender) { PhysIdChanged(sender); });
     m_link->SetOnDataReadyEvent([this](QObject *sender) { DataReady(sender); });

@@ -4,11 +4,21 @@
 #include "Krvisible.h"
 
 #include <QDateTime>
+#include <QCoreApplication>
 #include <QLocale>
 #include <QPainter>
 #include <cmath>
 
 KR_SYMBOL_CLASS(TKRValueText)
+
+// Element labels are the keys of the element data in the design stream and so
+// are stored untranslated; they are marked for the translation tables so that
+// the designer's element tree can show them in the user's language
+// (QCoreApplication::translate with the class name as context).
+static QString ElementLabel(const char *label)
+{
+    return QString::fromLatin1(label);
+}
 
 TKRValueText::TKRValueText(TKrComponent *owner) : TKrGraphicControl(owner)
 {
@@ -17,32 +27,32 @@ TKRValueText::TKRValueText(TKrComponent *owner) : TKrGraphicControl(owner)
     SetBounds(Left(), Top(), 50, 25);
 
     m_frame = new TKRFrame(this);
-    m_frame->SetName(QStringLiteral("Frame"));
+    m_frame->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRValueText", "Frame")));
     m_frame->SetBounds(ClientRect());
     m_frame->SetOnFrameChanged([this](QObject *) { FitText(); });
     m_background = new TKRImage(this);
-    m_background->SetName(QStringLiteral("BackGround"));
+    m_background->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRValueText", "BackGround")));
     m_background->SetKind(TKRImage::ikPicture);
     m_format = new TKrFormat(this);
-    m_format->SetName(QStringLiteral("Display format"));
+    m_format->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRValueText", "Display format")));
     m_format->OnChange = [this](QObject *) {
         if (m_text)
             m_text->SetShowCaptionField(!m_format->GetEnable());
     };
     m_text = new TKrText(this);
-    m_text->SetName(QStringLiteral("Text format"));
+    m_text->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRValueText", "Text format")));
     m_text->SetBounds(m_frame->GetClipRect());
     m_text->SetCaption(Name());
     m_text->SetFont(font());
     m_text->SetWordWrap(true);
     m_text->SetEditEnable(true);
     m_errorImage = new TKRImage(this);
-    m_errorImage->SetName(QStringLiteral("Error image"));
+    m_errorImage->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRValueText", "Error image")));
     m_errorImage->SetKind(TKRImage::ikOverlay);
     m_lastValue = QVariant(0);
     m_errorShown = false;
     m_link = new TKrKeloTimer(this);
-    m_link->SetName(QStringLiteral("Variable link"));
+    m_link->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRValueText", "Variable link")));
     m_link->SetOnDataReadyEvent([this](QObject *sender) { DataReady(sender); });
     m_link->SetOnPhysIdChanged([this](QObject *sender) { PhysIdChanged(sender); });
     m_link->OnError = [this](QObject *sender) { LinkError(sender); };
