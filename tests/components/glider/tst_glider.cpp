@@ -353,6 +353,13 @@ private slots:
         }
         QCOMPARE(s->property("DragState").toInt(), 1);
         QCOMPARE(Slider(s).top(), slider.top() - 60);
+        // While dragging, values read do not move the slider.
+        const QRect dragged = Slider(s);
+        link->SetValue(5.0);
+        QVERIFY(link->DoRead());
+        QCOMPARE(s->property("LastValue").toDouble(), 5.0);
+        QCOMPARE(Slider(s), dragged);
+        trace.Mark();
         QTest::mouseRelease(s, b, {}, grab - QPoint(0, 60));
         QCOMPARE(s->property("DragState").toInt(), 0);
         // One write, as the value's decimal text.
@@ -367,6 +374,21 @@ private slots:
         QCOMPARE(puts.size(), 1);
         QCOMPARE(puts.first().toDouble(), locale.toDouble(text));
         QVERIFY(link->GetValue().toDouble() > 50);
+    }
+
+    void handPointerOverTheSlider()
+    {
+        TKrDrawingPage page(&m_loader);
+        TKrHostDesigner designer;
+        Page(page, false, designer);
+        TKrSymbol *s = Make(page, QString(), QRect(10, 10, 80, 300));
+        const QRect slider = Slider(s);
+        s->MouseMove({}, slider.center().x(), slider.center().y());
+        QCOMPARE(s->CursorCode(), int(crHandPoint));
+        s->MouseMove({}, slider.center().x(), slider.bottom() + 5);
+        QCOMPARE(s->CursorCode(), int(crDefault));
+        s->MouseMove({}, slider.left(), slider.top());
+        QCOMPARE(s->CursorCode(), int(crHandPoint));
     }
 
     void dragLeavingTheClientAreaStopsFollowing()
