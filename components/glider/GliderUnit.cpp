@@ -344,8 +344,13 @@ void TKRGlider::ValueToSlider(double value)
     } else {
         return;
     }
+    const TRect before = m_sliderFrame->GetBounds();
     Layout();
-    Repaint();
+    // A value that moves the slider by less than a pixel changes nothing on
+    // screen: no paint for it (a page of polling bars would repaint for
+    // every small swing of a flow otherwise).
+    if (m_slider != before)
+        Repaint();
 }
 
 double TKRGlider::SliderToValue() const
@@ -386,7 +391,9 @@ void TKRGlider::Paint()
         return;
     m_frame->Paint(canvas);
     m_background->Paint(canvas, m_frame->GetClipRect());
-    m_scale->SetBounds(m_scaleRect);
+    // The scale lies there since the last layout unless something moved it.
+    if (m_scale->GetOuterRect() != m_scaleRect)
+        m_scale->SetBounds(m_scaleRect);
     m_scale->Paint(canvas);
     m_trackFrame->SetBounds(m_trackRect);
     m_trackFrame->Paint(canvas);

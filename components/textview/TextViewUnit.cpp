@@ -137,6 +137,24 @@ QString TKRValueText::PlainText(const QVariant &value)
     return QString();
 }
 
+QString TKRValueText::CaptionFor(const QVariant &value) const
+{
+    QString caption;
+    switch (DisplayMode()) {
+    case dmFormattedValue:
+        caption = m_format->Prefix() + m_format->VariantToStr(value) + m_format->Suffix();
+        break;
+    case dmPlainValue:
+        caption = PlainText(value);
+        break;
+    default:
+        return m_text->Caption();
+    }
+    if (caption.size() > kMaxCaption)
+        caption = caption.left(kMaxCaption - 1) + QChar(0x2026);
+    return caption;
+}
+
 void TKRValueText::FitText()
 {
     if (!m_text)
@@ -166,22 +184,8 @@ void TKRValueText::Paint()
     m_frame->Paint(canvas);
     const TRect clip = m_frame->GetClipRect();
     m_background->Paint(canvas, clip);
-    QString caption;
-    bool valueMode = true;
-    switch (DisplayMode()) {
-    case dmFormattedValue:
-        caption = m_format->Prefix() + m_format->VariantToStr(m_lastValue) + m_format->Suffix();
-        break;
-    case dmPlainValue:
-        caption = PlainText(m_lastValue);
-        break;
-    default:
-        valueMode = false;
-        break;
-    }
-    if (valueMode) {
-        if (caption.size() > kMaxCaption)
-            caption = caption.left(kMaxCaption - 1) + QChar(0x2026);
+    if (DisplayMode() != dmStaticText) {
+        const QString caption = CaptionFor(m_lastValue);
         // The text's change notice would ask for another paint of what is
         // being painted now (see Validate).
         if (caption != m_text->Caption()) {
@@ -291,11 +295,14 @@ void TKRValueText::DataReady(QObject *)
         m_errorShown = false;
         Validate();
     }
+    // A value that shows as the text already on screen needs no paint.
+    const bool sameText = DisplayMode() != dmStaticText && CaptionFor(value) == m_text->Caption() && CaptionFor(m_lastValue) == m_text->Caption();
     try {
         m_lastValue = value;
     } catch (...) {
     }
-    Validate();
+    if (!sameText)
+        Validate();
 }
 
 void TKRValueText::LinkError(QObject *)

@@ -48,6 +48,9 @@ public:
     static QString PlainText(const QVariant &value);
 
 private:
+    // The caption of a value in the present display mode (the text's own
+    // caption in static-text mode).
+    QString CaptionFor(const QVariant &value) const;
     void FitText();
     bool HasPhysId() const;
     void UpdateLinkEnable();
