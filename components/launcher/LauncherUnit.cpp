@@ -164,7 +164,13 @@ void TKRExecute::ExecuteMouseUp(QObject *, TMouseButton, TShiftState, int x, int
         if (!Launch())
             m_pressed = false;
     } else {
-        if (Close(true))
+        // Closing processes events while it waits: the host may free the
+        // button meanwhile.
+        QPointer<TKRExecute> self(this);
+        const bool ended = Close(true);
+        if (!self)
+            return;
+        if (ended)
             m_pressed = false;
     }
     Repaint();
@@ -208,12 +214,15 @@ bool TKRExecute::Close(bool processMessages)
     if (m_execProc.isEmpty() || m_closing)
         return false;
     m_closing = true;
+    QPointer<TKRExecute> self(this);
     if (m_process.IsActive()) {
         QDeadlineTimer deadline(kCloseWaitMs);
         m_process.RequestClose();
         while (m_process.IsActive() && !deadline.hasExpired()) {
             if (processMessages) {
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+                if (!self)
+                    return true; // freed meanwhile; its end released the program
                 m_process.WaitForEnd(int(qMin<qint64>(20, deadline.remainingTime())));
             } else {
                 m_process.WaitForEnd(int(deadline.remainingTime()));

@@ -368,6 +368,31 @@ private slots:
         KillProcess(pid);
     }
 
+    // On an X11 display the close request goes to the program's window: this
+    // program ignores SIGTERM and ends only when its window is asked to close.
+    void closeRequestReachesTheWindow()
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("No X11 display to show the program's window on");
+        Page p(&m_loader, false);
+        TKrSymbol *s = Button(p, QStringLiteral(KR_WINDOWPROG));
+        const QString out = Expect(QStringLiteral("window"));
+        const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        Click(s);
+        qputenv("QT_QPA_PLATFORM", platform);
+        const TArgvRecord r = WaitRecord(out);
+        QVERIFY(r.pid > 0);
+        QVERIFY(Pressed(s));
+        QElapsedTimer t;
+        t.start();
+        Click(s);
+        QVERIFY2(t.elapsed() < 4000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY(QFile::exists(out + QStringLiteral(".closed")));
+        QVERIFY(!Pressed(s));
+        QTRY_VERIFY_WITH_TIMEOUT(!ProcessAlive(r.pid), 2000);
+    }
+
     void programEndingIsNoticedByThePoll()
     {
         Page p(&m_loader, false);
