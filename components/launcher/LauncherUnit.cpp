@@ -153,6 +153,10 @@ void TKRExecute::ExecuteMouseUp(QObject *, TMouseButton, TShiftState, int x, int
         return;
     if (!ClientRect().Contains(x, y)) {
         m_pressed = !m_pressed; // the press is undone
+        // Drawing the button up in between stopped the poll; a button that
+        // is down again over its running program watches it again.
+        if (m_pressed && m_process.Held())
+            EnableTimerMethode(kPollSeconds, this, &TKRExecute::Poll, tkRepeated);
         Repaint();
         return;
     }
@@ -211,7 +215,9 @@ void TKRExecute::StopPoll()
 
 bool TKRExecute::Close(bool processMessages)
 {
-    if (m_execProc.isEmpty() || m_closing)
+    // With no program named there is nothing to close, unless one started
+    // before the name was cleared is still held.
+    if ((m_execProc.isEmpty() && !m_process.Held()) || m_closing)
         return false;
     m_closing = true;
     QPointer<TKRExecute> self(this);

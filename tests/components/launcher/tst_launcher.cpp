@@ -11,6 +11,8 @@
 #include "LauncherTestSupport.h"
 
 #include <QElapsedTimer>
+#include <QApplication>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -322,6 +324,40 @@ private slots:
         }
     }
 
+    // A press drawn up and released outside leaves the running program
+    // watched: its end still lets the button up.
+    void releaseOutsideKeepsWatchingTheProgram()
+    {
+        Page p(&m_loader, false);
+        TKrSymbol *s = Button(p, m_program);
+        const QString out = Expect(QStringLiteral("wait"));
+        Click(s);
+        const qint64 pid = WaitRecord(out).pid;
+        QVERIFY(Pressed(s));
+        QTest::mousePress(s, Qt::LeftButton, Qt::NoModifier, QPoint(30, 15));
+        QTest::qWait(100); // the button is drawn up meanwhile
+        QTest::mouseRelease(s, Qt::LeftButton, Qt::NoModifier, QPoint(-20, 100));
+        QVERIFY(Pressed(s));
+        ::kill(pid_t(pid), SIGTERM);
+        QTRY_VERIFY_WITH_TIMEOUT(!Pressed(s), 3000);
+        QCOMPARE(Pid(s), 0);
+    }
+
+    // A program started before its name was cleared is still closed when the
+    // button goes.
+    void clearedNameStillClosesOnDestruction()
+    {
+        Page p(&m_loader, false);
+        TKrSymbol *s = Button(p, m_program);
+        const QString out = Expect(QStringLiteral("wait"));
+        Click(s);
+        const qint64 pid = WaitRecord(out).pid;
+        QVERIFY(ProcessAlive(pid));
+        s->setProperty("ExecProc", QString());
+        QVERIFY(p.page.DeleteSymbol(s));
+        QTRY_VERIFY_WITH_TIMEOUT(!ProcessAlive(pid), 2000);
+    }
+
     void emptyExecProcTogglesLookOnly_data()
     {
         QTest::addColumn<bool>("design");
@@ -490,8 +526,17 @@ private slots:
         edit->clear();
         QTest::keyClicks(edit, QStringLiteral("kr-missing-tool"));
         QVERIFY(found->text().contains(QStringLiteral("was not found")));
+        // Closing the page takes the typed name.
         s->HideDetails();
         QCOMPARE(s->property("ExecProc").toString(), QStringLiteral("kr-missing-tool"));
+        s->ShowDetails(&host);
+        edit = host.findChild<QLineEdit *>();
+        found = host.findChild<QLabel *>(QStringLiteral("laFound"));
+        QCOMPARE(edit->text(), QStringLiteral("kr-missing-tool"));
+        edit->setText(Dir(QStringLiteral("bin/recorder")));
+        QVERIFY(found->text().contains(m_program));
+        s->HideDetails();
+        QCOMPARE(s->property("ExecProc").toString(), m_program);
         QVERIFY(!host.findChild<QLineEdit *>());
     }
 
