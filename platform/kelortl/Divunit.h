@@ -5,6 +5,8 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
+#include <QMimeType>
 
 class QObject;
 
@@ -51,3 +53,42 @@ enum TFindCommand { feExecutable = 0, feDocument = 1 };
 // application for the extension's MIME type), a path possibly followed by a
 // space and arguments, or empty when none is registered.
 KRTL_EXPORT QString FindProgram(int command, const QString &text);
+
+// A program with its argument list, started as it is (never through a shell).
+struct KRTL_EXPORT TKrCommand {
+    QString program;       // full path of the program
+    QStringList arguments; // its arguments, one word each
+    QString mimeType;      // the type the program was chosen for (documents)
+    QString desktopEntry;  // the desktop entry file it came from (documents)
+    bool IsValid() const { return !program.isEmpty(); }
+};
+
+// The program that opens a document (an absolute path; the file need not
+// exist, then its name alone tells the type), with the arguments its desktop
+// entry asks for and the document in the place of its file field code. Invalid
+// when no program is registered for the document's type. How the program is
+// chosen is described in Divunit.cpp (KrRegisteredApplication, the one place
+// that decides); FindProgram(feDocument, ...) asks the same place.
+KRTL_EXPORT TKrCommand FindDocumentCommand(const QString &document);
+
+// The application the desktop registered for a MIME type (see Divunit.cpp for
+// how it is chosen): its program and the words of its Exec line after it, field
+// codes not yet expanded.
+struct KRTL_EXPORT TKrRegisteredApplication {
+    QString program;           // full path
+    QStringList execArguments; // Exec words after the program
+    QString mimeType;          // the type (or ancestor) it is registered for
+    QString desktopId;
+    QString entryFile;
+    QString name;
+    QString icon;
+    bool IsValid() const { return !program.isEmpty(); }
+};
+KRTL_EXPORT TKrRegisteredApplication KrRegisteredApplication(const QMimeType &mime);
+// The words of a desktop entry's Exec line (after the value escapes); ok false
+// (and no words) for an unclosed quote.
+KRTL_EXPORT QStringList KrSplitExecLine(const QString &exec, bool *ok = nullptr);
+// A word written back for an Exec line (quoted when it needs it).
+KRTL_EXPORT QString KrQuoteExecWord(const QString &word);
+// The arguments of app's Exec line with its field codes expanded for files.
+KRTL_EXPORT QStringList KrExpandExecArguments(const TKrRegisteredApplication &app, const QStringList &files, bool *ok = nullptr);
