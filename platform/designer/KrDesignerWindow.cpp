@@ -741,17 +741,22 @@ int KrDesignerWindow::DeleteSelection()
     SetSelection({});
     QStringList refused;
     int deleted = 0;
+    // Symbols owned by other selected symbols go with them (and so do
+    // placeholders that sit on them): every item is held by a guarded pointer.
+    QList<QPointer<TKrSymbol>> symbols;
+    QList<QPointer<TKrPlaceholder>> placeholders;
     for (QWidget *w : sel) {
-        if (auto *p = qobject_cast<TKrPlaceholder *>(w)) {
+        if (TKrSymbol *s = KrSymbolOf(w))
+            symbols.append(s);
+        else if (auto *p = qobject_cast<TKrPlaceholder *>(w))
+            placeholders.append(p);
+    }
+    for (const QPointer<TKrPlaceholder> &p : placeholders) {
+        if (p) {
             m_page->DeletePlaceholder(p);
             ++deleted;
         }
     }
-    // Symbols owned by other selected symbols go with them.
-    QList<QPointer<TKrSymbol>> symbols;
-    for (QWidget *w : sel)
-        if (TKrSymbol *s = KrSymbolOf(w))
-            symbols.append(s);
     for (const QPointer<TKrSymbol> &s : symbols) {
         if (!s)
             continue;

@@ -296,10 +296,32 @@ QByteArray TKrDrawingPage::WriteRecords(const QList<TKrSymbol *> &symbols, bool 
     return out.Data();
 }
 
-QList<TKrDrawingPage::Record> TKrDrawingPage::ReadRecords(const QByteArray &data, bool *ok)
+// A page cut short (a truncated file) declares a symbols block longer than what
+// is there: the records up to the cut are still read.
+static QByteArray ClipSymbolsBlock(const QByteArray &data)
+{
+    constexpr int kBlockLength = 4 + 2 + 1; // magic, version, tag
+    if (data.size() < kBlockLength + 4)
+        return data;
+    quint32 length = 0;
+    for (int i = 3; i >= 0; --i)
+        length = (length << 8) | quint8(data[kBlockLength + i]);
+    const qint64 left = data.size() - (kBlockLength + 4);
+    if (qint64(length) <= left)
+        return data;
+    QByteArray clipped = data;
+    for (int i = 0; i < 4; ++i)
+        clipped[kBlockLength + i] = char((quint64(left) >> (8 * i)) & 0xFF);
+    return clipped;
+}
+
+QList<TKrDrawingPage::Record> TKrDrawingPage::ReadRecords(const QByteArray &original, bool *ok)
 {
     QList<Record> records;
     *ok = false;
+    const QByteArray data = ClipSymbolsBlock(original);
+    if (data.size() != original.size() || data != original)
+        m_problems.append({QStringLiteral("page"), QStringLiteral("the page file is cut short; the symbols after the cut are missing")});
     try {
         TKeloStream in(data);
         if (in.ReadUInt32() != kPageMagic)
@@ -314,8 +336,10 @@ QList<TKrDrawingPage::Record> TKrDrawingPage::ReadRecords(const QByteArray &data
         if (block.tag != 'S')
             in.Fail(QStringLiteral("the page holds no symbols block"));
         const quint32 n = in.ReadUInt32();
-        in.CheckCount(n, 5);
-        for (quint32 i = 0; i < n; ++i) {
+        // Nothing is allocated by the count: records are read while they are there.
+        if (qint64(n) * 5 > in.Remaining())
+            m_problems.append({QStringLiteral("page"), QStringLiteral("the page names %1 symbols, more than it holds").arg(n)});
+        for (quint32 i = 0; i < n && !in.AtEnd(); ++i) {
             const qint64 recordStart = in.Position();
             const TKeloStream::Block rb = in.EnterBlock();
             Record r;
