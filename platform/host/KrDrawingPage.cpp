@@ -16,20 +16,6 @@
 #include <algorithm>
 
 
-struct TKrDrawingPage::Record {
-    QString guid;
-    QString name;
-    QString owner;   // empty: the page (or the paste's owner)
-    QString parent;  // empty: the owner's widget
-    bool shown = true;
-    bool grouped = false;
-    TDim dim;
-    double scale = 1.0;
-    QByteArray design;
-    QByteArray runtime;
-    QByteArray raw;   // the whole record as read
-    int position = 0; // its index in the file
-};
 
 static const char *kGuidProperty = "krComponentGuid";
 
@@ -296,94 +282,12 @@ QByteArray TKrDrawingPage::WriteRecords(const QList<TKrSymbol *> &symbols, bool 
     return out.Data();
 }
 
-// A page cut short (a truncated file) declares a symbols block longer than what
-// is there: the records up to the cut are still read.
-static QByteArray ClipSymbolsBlock(const QByteArray &data)
+QList<TKrDrawingPage::Record> TKrDrawingPage::ReadRecords(const QByteArray &data, bool *ok)
 {
-    constexpr int kBlockLength = 4 + 2 + 1; // magic, version, tag
-    if (data.size() < kBlockLength + 4)
-        return data;
-    quint32 length = 0;
-    for (int i = 3; i >= 0; --i)
-        length = (length << 8) | quint8(data[kBlockLength + i]);
-    const qint64 left = data.size() - (kBlockLength + 4);
-    if (qint64(length) <= left)
-        return data;
-    QByteArray clipped = data;
-    for (int i = 0; i < 4; ++i)
-        clipped[kBlockLength + i] = char((quint64(left) >> (8 * i)) & 0xFF);
-    return clipped;
-}
-
-QList<TKrDrawingPage::Record> TKrDrawingPage::ReadRecords(const QByteArray &original, bool *ok)
-{
-    QList<Record> records;
-    *ok = false;
-    const QByteArray data = ClipSymbolsBlock(original);
-    if (data.size() != original.size() || data != original)
-        m_problems.append({QStringLiteral("page"), QStringLiteral("the page file is cut short; the symbols after the cut are missing")});
-    try {
-        TKeloStream in(data);
-        if (in.ReadUInt32() != kPageMagic)
-            in.Fail(QStringLiteral("not a page file"));
-        const quint16 version = in.ReadUInt16();
-        if (version == 0)
-            in.Fail(QStringLiteral("corrupt page format version"));
+    quint16 version = 0;
+    QList<Record> records = krpage::ReadRecords(data, &m_problems, &version, ok);
+    if (version)
         m_loadedVersion = version;
-        if (version > kPageFormatVersion)
-            m_problems.append({QStringLiteral("page"), QStringLiteral("the page was written in format version %1 by a newer designer; what this version (%2) does not know is left out").arg(version).arg(kPageFormatVersion)});
-        const TKeloStream::Block block = in.EnterBlock();
-        if (block.tag != 'S')
-            in.Fail(QStringLiteral("the page holds no symbols block"));
-        const quint32 n = in.ReadUInt32();
-        // Nothing is allocated by the count: records are read while they are there.
-        if (qint64(n) * 5 > in.Remaining())
-            m_problems.append({QStringLiteral("page"), QStringLiteral("the page names %1 symbols, more than it holds").arg(n)});
-        for (quint32 i = 0; i < n && !in.AtEnd(); ++i) {
-            const qint64 recordStart = in.Position();
-            const TKeloStream::Block rb = in.EnterBlock();
-            Record r;
-            r.position = int(i);
-            try {
-                if (rb.tag != 'Y')
-                    in.Fail(QStringLiteral("not a symbol record"));
-                r.guid = in.ReadString();
-                r.name = in.ReadString();
-                r.owner = in.ReadString();
-                r.parent = in.ReadString();
-                r.shown = in.ReadBool();
-                r.grouped = in.ReadBool();
-                r.dim.Left = in.ReadDouble();
-                r.dim.Top = in.ReadDouble();
-                r.dim.Width = in.ReadDouble();
-                r.dim.Height = in.ReadDouble();
-                r.scale = in.ReadDouble();
-                r.design = in.ReadBytes();
-                r.runtime = in.ReadBytes();
-            } catch (const EKrStreamError &e) {
-                // The record's frame is sound: skip just this record.
-                in.LeaveBlock(rb);
-                m_problems.append({r.name.isEmpty() ? QStringLiteral("symbol %1").arg(i + 1) : r.name, QStringLiteral("corrupt symbol record (%1); the symbol is left out").arg(e.Text())});
-                continue;
-            }
-            in.LeaveBlock(rb); // fields of later versions are skipped
-            r.raw = data.mid(recordStart, rb.end - recordStart);
-            auto finite = [](double v) { return std::isfinite(v) && std::abs(v) < 1.0e6; };
-            if (!finite(r.dim.Left) || !finite(r.dim.Top) || !finite(r.dim.Width) || !finite(r.dim.Height) || r.dim.Width < 0 || r.dim.Height < 0) {
-                m_problems.append({r.name, QStringLiteral("corrupt place and size; the symbol is placed at the origin")});
-                r.dim = TDim{0, 0, 0.05, 0.05};
-            }
-            if (!(r.scale > 0) || !finite(r.scale))
-                r.scale = 1.0;
-            records.append(r);
-        }
-        in.LeaveBlock(block);
-        *ok = true;
-    } catch (const EKrStreamError &e) {
-        m_problems.append({QStringLiteral("page"), QStringLiteral("cannot read the page: %1").arg(e.Text())});
-        // Records read before the damage are still good.
-        *ok = !records.isEmpty();
-    }
     return records;
 }
 
@@ -427,12 +331,12 @@ QList<TKrSymbol *> TKrDrawingPage::Instantiate(const QList<Record> &records, TKr
                 if (!r.owner.isEmpty() && made.contains(r.owner))
                     parent = made.value(r.owner);
                 auto *p = new TKrPlaceholder(r.guid, r.name, r.raw, parent);
-                p->m_dim = r.dim;
+                p->m_dim = TDim{r.left, r.top, r.width, r.height};
                 p->m_position = r.position;
                 placeholderOf.insert(r.name, p);
                 const double sx = double(WorkAreaW) * GlobZoomFactor;
                 const double sy = double(WorkAreaH) * GlobZoomFactor;
-                p->setGeometry(qRound(r.dim.Left * sx), qRound(r.dim.Top * sy), qMax(24, int(qRound(r.dim.Width * sx))), qMax(16, int(qRound(r.dim.Height * sy))));
+                p->setGeometry(qRound(r.left * sx), qRound(r.top * sy), qMax(24, int(qRound(r.width * sx))), qMax(16, int(qRound(r.height * sy))));
                 p->setVisible(r.shown);
             } else {
                 m_kept.append({r.raw, r.position});
@@ -495,7 +399,7 @@ QList<TKrSymbol *> TKrDrawingPage::Instantiate(const QList<Record> &records, TKr
         made.insert(r.name, s);
         depthOf.insert(r.name, depth);
         s->GrundI()->SetGrouped(r.grouped);
-        s->SetDim(r.dim);
+        s->SetDim(TDim{r.left, r.top, r.width, r.height});
         if (r.scale != 1.0)
             s->GrundI()->SetScale(r.scale);
         TSymbolStream design(r.design);

@@ -53,8 +53,8 @@ class KRHOST_EXPORT TKrDrawingPage : public QWidget, public TKrComponent, public
     Q_INTERFACES(TKrComponent)
 
 public:
-    static constexpr quint32 kPageMagic = 0x4750524B; // "KRPG"
-    static constexpr quint16 kPageFormatVersion = 1;
+    static constexpr quint32 kPageMagic = krpage::kMagic; // "KRPG"
+    static constexpr quint16 kPageFormatVersion = krpage::kFormatVersion;
     // Containers nested deeper than this are not made (their records are kept).
     static constexpr int kMaxNesting = 32;
     // Symbols beyond this count on one page are not made (their records are kept).
@@ -127,7 +127,7 @@ public:
     void LayoutPlaceholders();
 
 private:
-    struct Record;
+    using Record = TKrPageRecord;
     QByteArray WriteRecords(const QList<TKrSymbol *> &symbols, bool withKept) const;
     QList<Record> ReadRecords(const QByteArray &data, bool *ok);
     QList<TKrSymbol *> Instantiate(const QList<Record> &records, TKrComponent *defaultOwner, bool paste);
