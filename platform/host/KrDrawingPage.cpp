@@ -1,28 +1,46 @@
 #include "KrDrawingPage.h"
 
+#include "Divunit.h"
 #include "Krvisible.h"
 #include "Namechanged.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <cmath>
 #include <QHash>
+#include <QPainter>
+#include <QSet>
 #include <QSaveFile>
 #include <QtDebug>
+#include <functional>
+#include <algorithm>
 
-struct TKrDrawingPage::Record {
-    QString guid;
-    QString name;
-    QString owner;   // empty: the page (or the paste's owner)
-    QString parent;  // empty: the owner's widget
-    bool shown = true;
-    bool grouped = false;
-    TDim dim;
-    double scale = 1.0;
-    QByteArray design;
-    QByteArray runtime;
-};
+
 
 static const char *kGuidProperty = "krComponentGuid";
+
+// ---------------------------------------------------------------- placeholder
+
+TKrPlaceholder::TKrPlaceholder(const QString &guid, const QString &name, const QByteArray &record, QWidget *parent)
+    : QWidget(parent), m_guid(guid), m_name(name), m_record(record)
+{
+    setToolTip(QCoreApplication::translate("TKrDrawingPage", "%1: the component library %2 is not loaded").arg(name, guid));
+}
+
+void TKrPlaceholder::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), QColor(255, 240, 240));
+    QPen pen(Qt::red);
+    pen.setStyle(Qt::DashLine);
+    p.setPen(pen);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    p.setPen(Qt::darkRed);
+    QFont f = font();
+    f.setPointSizeF(qMax(5.0, f.pointSizeF() * 0.8));
+    p.setFont(f);
+    p.drawText(rect().adjusted(2, 1, -2, -1), Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, m_name + QLatin1Char('\n') + m_guid);
+}
 
 TKrDrawingPage::TKrDrawingPage(TKrHostLoader *loader, QWidget *parent) : QWidget(parent), TKrComponent(nullptr), m_loader(loader)
 {
@@ -31,7 +49,46 @@ TKrDrawingPage::TKrDrawingPage(TKrHostLoader *loader, QWidget *parent) : QWidget
 
 TKrDrawingPage::~TKrDrawingPage()
 {
+    Clear();
+}
+
+QList<TKrPlaceholder *> TKrDrawingPage::Placeholders() const
+{
+    QList<TKrPlaceholder *> list = findChildren<TKrPlaceholder *>();
+    std::sort(list.begin(), list.end(), [](TKrPlaceholder *a, TKrPlaceholder *b) { return a->m_position < b->m_position; });
+    return list;
+}
+
+void TKrDrawingPage::DeletePlaceholder(TKrPlaceholder *placeholder)
+{
+    delete placeholder;
+}
+
+void TKrDrawingPage::Clear()
+{
     DestroyComponents();
+    qDeleteAll(findChildren<TKrPlaceholder *>());
+    m_kept.clear();
+}
+
+void TKrDrawingPage::LayoutPlaceholders()
+{
+    for (TKrPlaceholder *p : findChildren<TKrPlaceholder *>()) {
+        const double sx = double(WorkAreaW) * GlobZoomFactor;
+        const double sy = double(WorkAreaH) * GlobZoomFactor;
+        p->setGeometry(qRound(p->m_dim.Left * sx), qRound(p->m_dim.Top * sy), qMax(24, int(qRound(p->m_dim.Width * sx))), qMax(16, int(qRound(p->m_dim.Height * sy))));
+    }
+}
+
+QList<QPair<int, QByteArray>> TKrDrawingPage::KeptRecords() const
+{
+    QList<QPair<int, QByteArray>> list;
+    for (TKrPlaceholder *p : findChildren<TKrPlaceholder *>())
+        list.append({p->m_position, p->m_record});
+    for (const Kept &k : m_kept)
+        list.append({k.position, k.record});
+    std::stable_sort(list.begin(), list.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    return list;
 }
 
 bool TKrDrawingPage::GetInterface(const TGUID &iid, void **obj)
@@ -158,114 +215,145 @@ bool TKrDrawingPage::DeleteSymbol(TKrSymbol *symbol)
 
 // ---------------------------------------------------------------- page file
 
-static void CollectTree(TKrSymbol *s, QList<TKrSymbol *> &out)
+static void WriteSymbolRecord(TKeloStream &out, TKrSymbol *s, const QList<TKrSymbol *> &all, const QSet<TKrSymbol *> &inAll)
 {
-    if (out.contains(s))
-        return;
-    out.append(s);
-    for (TKrComponent *c : s->Components())
-        if (TKrSymbol *child = KrSymbolOf(c->AsObject()))
-            CollectTree(child, out);
+    TKeloBlockWriter rec(out, 'Y');
+    out.WriteString(s->property(kGuidProperty).toString());
+    out.WriteString(s->Name());
+    TKrSymbol *owner = s->Owner() ? KrSymbolOf(s->Owner()->AsObject()) : nullptr;
+    out.WriteString(owner && inAll.contains(owner) ? owner->Name() : QString());
+    TKrSymbol *parent = KrSymbolOf(s->parentWidget());
+    out.WriteString(parent && inAll.contains(parent) ? parent->Name() : QString());
+    out.WriteBool(!s->isHidden() || !s->testAttribute(Qt::WA_WState_ExplicitShowHide));
+    out.WriteBool(s->GrundI()->GetGrouped());
+    const TDim d = s->GrundI()->GetDim();
+    out.WriteDouble(d.Left);
+    out.WriteDouble(d.Top);
+    out.WriteDouble(d.Width);
+    out.WriteDouble(d.Height);
+    out.WriteDouble(s->GrundI()->GetScale());
+    TSymbolStream design;
+    QStringList files;
+    s->SaveToStream(design, files);
+    out.WriteBytes(design.Data());
+    TRunTimeStream runtime;
+    s->SaveRunTimeData(runtime);
+    out.WriteBytes(runtime.Data());
+    Q_UNUSED(all);
 }
 
-QByteArray TKrDrawingPage::WriteRecords(const QList<TKrSymbol *> &symbols) const
+QByteArray TKrDrawingPage::WriteRecords(const QList<TKrSymbol *> &symbols, bool withKept) const
 {
     QList<TKrSymbol *> all;
+    QSet<TKrSymbol *> inAll;
+    // Owners before what they own; each symbol once.
+    std::function<void(TKrSymbol *)> collect = [&](TKrSymbol *s) {
+        if (inAll.contains(s))
+            return;
+        inAll.insert(s);
+        all.append(s);
+        for (TKrComponent *c : s->Components())
+            if (TKrSymbol *child = KrSymbolOf(c->AsObject()))
+                collect(child);
+    };
     for (TKrSymbol *s : symbols)
-        CollectTree(s, all);
+        collect(s);
+    const QList<QPair<int, QByteArray>> kept = withKept ? KeptRecords() : QList<QPair<int, QByteArray>>();
     TKeloStream out;
     out.WriteUInt32(kPageMagic);
     out.WriteUInt16(kPageFormatVersion);
     const qint64 block = out.BeginBlock('S');
-    out.WriteUInt32(quint32(all.size()));
+    out.WriteUInt32(quint32(all.size() + kept.size()));
+    // Kept records go back where they stood in the file they came from, so a
+    // page saved without changes is the same byte for byte.
+    int written = 0;
+    int k = 0;
     for (TKrSymbol *s : all) {
-        TKeloBlockWriter rec(out, 'Y');
-        out.WriteString(s->property(kGuidProperty).toString());
-        out.WriteString(s->Name());
-        TKrSymbol *owner = s->Owner() ? KrSymbolOf(s->Owner()->AsObject()) : nullptr;
-        out.WriteString(owner && all.contains(owner) ? owner->Name() : QString());
-        TKrSymbol *parent = KrSymbolOf(s->parentWidget());
-        out.WriteString(parent && all.contains(parent) ? parent->Name() : QString());
-        out.WriteBool(!s->isHidden() || !s->testAttribute(Qt::WA_WState_ExplicitShowHide));
-        out.WriteBool(s->GrundI()->GetGrouped());
-        const TDim d = s->GrundI()->GetDim();
-        out.WriteDouble(d.Left);
-        out.WriteDouble(d.Top);
-        out.WriteDouble(d.Width);
-        out.WriteDouble(d.Height);
-        out.WriteDouble(s->GrundI()->GetScale());
-        TSymbolStream design;
-        QStringList files;
-        s->SaveToStream(design, files);
-        out.WriteBytes(design.Data());
-        TRunTimeStream runtime;
-        s->SaveRunTimeData(runtime);
-        out.WriteBytes(runtime.Data());
+        while (k < kept.size() && kept[k].first <= written) {
+            out.WriteRaw(kept[k++].second);
+            ++written;
+        }
+        WriteSymbolRecord(out, s, all, inAll);
+        ++written;
     }
+    while (k < kept.size())
+        out.WriteRaw(kept[k++].second);
     out.EndBlock(block);
     return out.Data();
 }
 
 QList<TKrDrawingPage::Record> TKrDrawingPage::ReadRecords(const QByteArray &data, bool *ok)
 {
-    QList<Record> records;
-    *ok = false;
-    try {
-        TKeloStream in(data);
-        if (in.ReadUInt32() != kPageMagic)
-            in.Fail(QStringLiteral("not a page file"));
-        const quint16 version = in.ReadUInt16();
-        if (version == 0)
-            in.Fail(QStringLiteral("corrupt page format version"));
-        const TKeloStream::Block block = in.EnterBlock();
-        if (block.tag != 'S')
-            in.Fail(QStringLiteral("the page holds no symbols block"));
-        const quint32 n = in.ReadUInt32();
-        in.CheckCount(n, 5);
-        for (quint32 i = 0; i < n; ++i) {
-            const TKeloStream::Block rb = in.EnterBlock();
-            Record r;
-            r.guid = in.ReadString();
-            r.name = in.ReadString();
-            r.owner = in.ReadString();
-            r.parent = in.ReadString();
-            r.shown = in.ReadBool();
-            r.grouped = in.ReadBool();
-            r.dim.Left = in.ReadDouble();
-            r.dim.Top = in.ReadDouble();
-            r.dim.Width = in.ReadDouble();
-            r.dim.Height = in.ReadDouble();
-            r.scale = in.ReadDouble();
-            r.design = in.ReadBytes();
-            r.runtime = in.ReadBytes();
-            in.LeaveBlock(rb); // fields of later versions are skipped
-            auto finite = [](double v) { return std::isfinite(v) && std::abs(v) < 1.0e6; };
-            if (!finite(r.dim.Left) || !finite(r.dim.Top) || !finite(r.dim.Width) || !finite(r.dim.Height) || r.dim.Width < 0 || r.dim.Height < 0) {
-                m_problems.append({r.name, QStringLiteral("corrupt place and size; the symbol is placed at the origin")});
-                r.dim = TDim{0, 0, 0.05, 0.05};
-            }
-            if (!(r.scale > 0) || !finite(r.scale))
-                r.scale = 1.0;
-            records.append(r);
-        }
-        in.LeaveBlock(block);
-        *ok = true;
-    } catch (const EKrStreamError &e) {
-        m_problems.append({QStringLiteral("page"), QStringLiteral("cannot read the page: %1").arg(e.Text())});
-        // Records read before the damage are still good.
-        *ok = !records.isEmpty();
-    }
+    quint16 version = 0;
+    QList<Record> records = krpage::ReadRecords(data, &m_problems, &version, ok);
+    if (version)
+        m_loadedVersion = version;
     return records;
 }
 
 QList<TKrSymbol *> TKrDrawingPage::Instantiate(const QList<Record> &records, TKrComponent *defaultOwner, bool paste)
 {
-    QHash<QString, TKrSymbol *> made; // by the name in the records
+    QHash<QString, TKrSymbol *> made;    // by the name in the records
+    QHash<QString, int> depthOf;         // nesting depth of made symbols
+    QSet<QString> kept;                  // names of records kept unmade (their owned records follow them)
+    QHash<QString, TKrPlaceholder *> placeholderOf;
+    QSet<QString> taken;                 // names in use, lower case
+    for (TKrSymbol *s : Symbols())
+        taken.insert(s->Name().toLower());
+    auto uniqueName = [&](const QString &base) {
+        QString stem = base;
+        while (!stem.isEmpty() && stem.back().isDigit())
+            stem.chop(1);
+        if (stem.isEmpty())
+            stem = QStringLiteral("Symbol");
+        for (int i = 1;; ++i) {
+            const QString name = stem + QString::number(i);
+            if (!taken.contains(name.toLower()))
+                return name;
+        }
+    };
+    int count = int(taken.size());
+    int tooDeep = 0;
+    int tooMany = 0;
     QList<TKrSymbol *> created;
     for (const Record &r : records) {
+        const bool ownerKept = !r.owner.isEmpty() && kept.contains(r.owner);
         TKrComponentLibrary *lib = m_loader ? m_loader->Library(r.guid) : nullptr;
+        int depth = 0;
+        if (!r.owner.isEmpty() && made.contains(r.owner))
+            depth = depthOf.value(r.owner) + 1;
+        auto keep = [&](bool asPlaceholder) {
+            kept.insert(r.name);
+            if (paste)
+                return; // a paste makes what it can; the rest stays in the copy
+            if (asPlaceholder) {
+                QWidget *parent = this;
+                if (!r.owner.isEmpty() && made.contains(r.owner))
+                    parent = made.value(r.owner);
+                auto *p = new TKrPlaceholder(r.guid, r.name, r.raw, parent);
+                p->m_dim = TDim{r.left, r.top, r.width, r.height};
+                p->m_position = r.position;
+                placeholderOf.insert(r.name, p);
+                const double sx = double(WorkAreaW) * GlobZoomFactor;
+                const double sy = double(WorkAreaH) * GlobZoomFactor;
+                p->setGeometry(qRound(r.left * sx), qRound(r.top * sy), qMax(24, int(qRound(r.width * sx))), qMax(16, int(qRound(r.height * sy))));
+                p->setVisible(r.shown);
+            } else {
+                m_kept.append({r.raw, r.position});
+            }
+        };
         if (!lib) {
-            m_problems.append({r.name, QStringLiteral("the component library %1 is not loaded; the symbol is left out").arg(r.guid)});
+            if (ownerKept && !placeholderOf.contains(r.owner)) {
+                keep(false);
+                continue;
+            }
+            m_problems.append({r.name, QStringLiteral("the component library %1 is not loaded; the symbol is kept as a placeholder").arg(r.guid)});
+            keep(!ownerKept);
+            continue;
+        }
+        if (ownerKept) {
+            m_problems.append({r.name, QStringLiteral("its owner %1 could not be made; the symbol is kept unchanged but not shown").arg(r.owner)});
+            keep(false);
             continue;
         }
         TKrComponent *owner = defaultOwner;
@@ -277,11 +365,22 @@ QList<TKrSymbol *> TKrDrawingPage::Instantiate(const QList<Record> &records, TKr
             }
             owner = o;
         }
+        if (depth > kMaxNesting) {
+            ++tooDeep;
+            keep(false);
+            continue;
+        }
+        if (count >= kMaxSymbols) {
+            ++tooMany;
+            keep(false);
+            continue;
+        }
         TKrSymbol *s = lib->Create(owner);
         if (!s) {
             m_problems.append({r.name, QStringLiteral("the library %1 made no symbol").arg(lib->Path())});
             continue;
         }
+        ++count;
         s->setProperty(kGuidProperty, lib->Guid());
         QWidget *parent = qobject_cast<QWidget *>(owner->AsObject());
         if (!r.parent.isEmpty())
@@ -290,15 +389,17 @@ QList<TKrSymbol *> TKrDrawingPage::Instantiate(const QList<Record> &records, TKr
         if (parent && s->parentWidget() != parent)
             s->setParent(parent);
         QString name = r.name;
-        if (name.isEmpty() || FindSymbol(name)) {
-            name = UniqueName(name.isEmpty() ? QStringLiteral("Symbol") : name);
+        if (name.isEmpty() || taken.contains(name.toLower())) {
+            name = uniqueName(name.isEmpty() ? QStringLiteral("Symbol") : name);
             if (paste)
                 KrNameChangedAdd(r.name, name);
         }
+        taken.insert(name.toLower());
         s->SetName(name);
         made.insert(r.name, s);
+        depthOf.insert(r.name, depth);
         s->GrundI()->SetGrouped(r.grouped);
-        s->SetDim(r.dim);
+        s->SetDim(TDim{r.left, r.top, r.width, r.height});
         if (r.scale != 1.0)
             s->GrundI()->SetScale(r.scale);
         TSymbolStream design(r.design);
@@ -322,6 +423,10 @@ QList<TKrSymbol *> TKrDrawingPage::Instantiate(const QList<Record> &records, TKr
         s->SymbolCreateMode(paste ? cmPaste : cmLoad);
         created.append(s);
     }
+    if (tooDeep)
+        m_problems.append({QStringLiteral("page"), QStringLiteral("%1 symbols nested deeper than %2 levels are kept unchanged but not shown").arg(tooDeep).arg(kMaxNesting)});
+    if (tooMany)
+        m_problems.append({QStringLiteral("page"), QStringLiteral("%1 symbols beyond the first %2 are kept unchanged but not shown").arg(tooMany).arg(kMaxSymbols)});
     for (TKrSymbol *s : created)
         s->InitSymbol();
     if (m_open)
@@ -335,7 +440,7 @@ QByteArray TKrDrawingPage::SavePage() const
     for (TKrComponent *c : Components())
         if (TKrSymbol *s = KrSymbolOf(c->AsObject()))
             top.append(s);
-    return WriteRecords(top);
+    return WriteRecords(top, true);
 }
 
 bool TKrDrawingPage::LoadPage(const QByteArray &data)
@@ -345,7 +450,7 @@ bool TKrDrawingPage::LoadPage(const QByteArray &data)
     const QList<Record> records = ReadRecords(data, &ok);
     if (!ok)
         return false;
-    DestroyComponents();
+    Clear();
     KrNameChangedClear();
     Instantiate(records, this, false);
     return true;
@@ -385,7 +490,7 @@ bool TKrDrawingPage::LoadFromFile(const QString &fileName)
 
 QByteArray TKrDrawingPage::CopySymbols(const QList<TKrSymbol *> &symbols) const
 {
-    return WriteRecords(symbols);
+    return WriteRecords(symbols, false);
 }
 
 QList<TKrSymbol *> TKrDrawingPage::PasteSymbols(const QByteArray &data, TKrComponent *owner)

@@ -7,9 +7,15 @@
 // Pages are saved as a page file: every symbol with its library, name, owner,
 // container, place, scale, shown flag, design data and run-time data. Loading
 // creates the symbols again through their libraries, restores their data and
-// then runs InitSymbol on each; a symbol whose library is missing or whose data
-// is corrupt is reported and left out (or left at its defaults), and the rest of
-// the page loads.
+// then runs InitSymbol on each; a symbol whose data is corrupt is reported and
+// left at its defaults, and the rest of the page loads.
+//
+// A symbol whose library is not loaded (and whatever it owns) is reported and
+// kept as a placeholder: a plain widget that shows the library and the symbol's
+// name where the symbol lay, and writes the symbol's record back byte for byte
+// when the page is saved. Symbols nested deeper than kMaxNesting, or beyond
+// kMaxSymbols on one page, are not made either; their records are kept unshown
+// and written back the same way, so saving never loses what the file held.
 
 #include "KrHostGlobal.h"
 #include "KrHostLoader.h"
@@ -19,13 +25,40 @@
 
 class TKrHostDesigner;
 
+// Stands in for a symbol whose library is missing: shows the library's GUID and
+// the symbol's name, and holds the symbol's record as it was read.
+class KRHOST_EXPORT TKrPlaceholder : public QWidget {
+    Q_OBJECT
+public:
+    TKrPlaceholder(const QString &guid, const QString &name, const QByteArray &record, QWidget *parent);
+    QString Guid() const { return m_guid; }
+    QString Name() const { return m_name; }
+    // The symbol's record in the page file, byte for byte.
+    QByteArray Record() const { return m_record; }
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+
+private:
+    friend class TKrDrawingPage;
+    QString m_guid;
+    QString m_name;
+    QByteArray m_record;
+    TDim m_dim;
+    int m_position = 0; // index of the record in the file it came from
+};
+
 class KRHOST_EXPORT TKrDrawingPage : public QWidget, public TKrComponent, public IKrDrawingItem, public IKrSymbolLookup, public IKrHostContext {
     Q_OBJECT
     Q_INTERFACES(TKrComponent)
 
 public:
-    static constexpr quint32 kPageMagic = 0x4750524B; // "KRPG"
-    static constexpr quint16 kPageFormatVersion = 1;
+    static constexpr quint32 kPageMagic = krpage::kMagic; // "KRPG"
+    static constexpr quint16 kPageFormatVersion = krpage::kFormatVersion;
+    // Containers nested deeper than this are not made (their records are kept).
+    static constexpr int kMaxNesting = 32;
+    // Symbols beyond this count on one page are not made (their records are kept).
+    static constexpr int kMaxSymbols = 20000;
 
     explicit TKrDrawingPage(TKrHostLoader *loader, QWidget *parent = nullptr);
     ~TKrDrawingPage() override;
@@ -79,18 +112,39 @@ public:
 
     // What went wrong in the last load or paste.
     QList<TKrLoadProblem> Problems() const { return m_problems; }
+    // The format version of the last page loaded (kPageFormatVersion for a new page).
+    quint16 LoadedFormatVersion() const { return m_loadedVersion; }
+
+    // Placeholders of symbols whose library is missing, in file order.
+    QList<TKrPlaceholder *> Placeholders() const;
+    // Records kept without being shown (too deep, too many), written back on save.
+    int KeptRecordCount() const { return int(m_kept.size()); }
+    // Removes a placeholder (and its record) from the page.
+    void DeletePlaceholder(TKrPlaceholder *placeholder);
+    // Frees every symbol, placeholder and kept record: an empty page.
+    void Clear();
+    // Places the placeholders again after a change of zoom.
+    void LayoutPlaceholders();
 
 private:
-    struct Record;
-    QByteArray WriteRecords(const QList<TKrSymbol *> &symbols) const;
+    using Record = TKrPageRecord;
+    QByteArray WriteRecords(const QList<TKrSymbol *> &symbols, bool withKept) const;
     QList<Record> ReadRecords(const QByteArray &data, bool *ok);
     QList<TKrSymbol *> Instantiate(const QList<Record> &records, TKrComponent *defaultOwner, bool paste);
     void ShowSymbol(TKrSymbol *s);
+    struct Kept {
+        QByteArray record;
+        int position = 0;
+    };
+    // Placeholders and kept records with their positions, for writing back.
+    QList<QPair<int, QByteArray>> KeptRecords() const;
 
     TKrHostLoader *m_loader;
     TKrHostDesigner *m_designer = nullptr;
     bool m_open = false;
     QList<TKrLoadProblem> m_problems;
+    QList<Kept> m_kept;
+    quint16 m_loadedVersion = kPageFormatVersion;
 };
 
 // The designer of the host in design mode: records modified notices, element

@@ -16,6 +16,7 @@
 // live as long as the host.
 
 #include "KrHostGlobal.h"
+#include "KrPageFile.h"
 #include "KrPlugin.h"
 #include "Krsymbols.h"
 
@@ -24,11 +25,6 @@
 #include <QString>
 #include <memory>
 
-struct KRHOST_EXPORT TKrLoadProblem {
-    QString path;
-    QString reason;
-    QString ToString() const { return path + QStringLiteral(": ") + reason; }
-};
 
 class KRHOST_EXPORT TKrComponentLibrary {
 public:

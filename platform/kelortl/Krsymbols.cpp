@@ -332,10 +332,17 @@ void TKrSymbol::UpdateDimFromGeometry()
     const double sy = double(WorkAreaH) * GlobZoomFactor * ps;
     if (sx <= 0 || sy <= 0)
         return;
-    m_dim.Left = x() / sx;
-    m_dim.Top = y() / sy;
-    m_dim.Width = width() / (sx * own);
-    m_dim.Height = height() / (sy * own);
+    // A value whose pixels did not change keeps its precision: a page loaded
+    // (or zoomed) and saved again stores the dimension it held.
+    const TRect now = DimBounds();
+    if (x() != now.Left)
+        m_dim.Left = x() / sx;
+    if (y() != now.Top)
+        m_dim.Top = y() / sy;
+    if (width() != now.Width())
+        m_dim.Width = width() / (sx * own);
+    if (height() != now.Height())
+        m_dim.Height = height() / (sy * own);
 }
 
 namespace {
