@@ -143,10 +143,10 @@ private slots:
             op.cycle();
         }
         op.cycle(rounds - order.size() > 0 ? rounds - order.size() : 0);
+        QCOMPARE(op.registerWrites(), QStringList());
+        QCOMPARE(op.writes(), unprompted);
         QCOMPARE(fields.entered, QStringList());
         QCOMPARE(fields.left, QStringList());
-        QCOMPARE(op.writes(), unprompted);
-        QCOMPARE(op.registerWrites(), QStringList());
         KR_VERIFY_DIALOGS(answers);
     }
 
