@@ -17,7 +17,8 @@ void split(const QString &location, QString *file, QString *anchor)
     file->clear();
     anchor->clear();
     const QString text = location.trimmed();
-    if (text.isEmpty())
+    // A zero character cannot be part of a file name: such a location names no file.
+    if (text.isEmpty() || text.contains(QChar(0)))
         return;
     if (hasUrlScheme(text)) {
         const QUrl url(text);

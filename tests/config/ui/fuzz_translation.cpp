@@ -17,9 +17,11 @@ namespace {
 const QString Title = QStringLiteral("KR715 config");
 const QString Extension = QStringLiteral(".deu");
 
+// A folder in memory where there is one: every run writes the file twice.
 QString folder()
 {
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/fuzz_translation-XXXXXX"));
+    static QTemporaryDir dir((QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath())
+                             + QStringLiteral("/fuzz_translation-XXXXXX"));
     return dir.path();
 }
 
