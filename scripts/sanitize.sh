@@ -6,8 +6,9 @@
 #
 # Leak checking is off: Qt and the font and display libraries keep allocations until the
 # process ends by design, and those are no faults of ours.
-# The build takes long on a small machine; the compiler cache (ccache) is used when it
-# is installed.
+# The build is a full build of its own (about 20 minutes of processor time, ten minutes
+# on two idle cores); the compiler cache (ccache) is used when it is installed. .ci/run
+# runs this script after scripts/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build-sanitize}
