@@ -1,4 +1,5 @@
 #include "ConTabU.h"
+#include "ConfigFileText.h"
 
 #include "DialogService.h"
 #include "KR715Session.h"
@@ -29,12 +30,13 @@ const QString ConfigFileExtension = QStringLiteral("*.txt");
 constexpr int RegisterPrefixLength = 8;
 constexpr int HeaderLines = 11; // the description starts on the line after these
 constexpr int LastRegisterLine = 9;
-// Only the beginning of an oversized file is read: far more than any setup needs.
-constexpr qint64 MaxConfigFileBytes = 1 << 20;
+// The description is the user's own text: a file is read whole or not at all. A file
+// beyond this size is no configuration file and is refused, never cut.
+constexpr qint64 MaxConfigFileBytes = 64 << 20;
 
 // The lines of a configuration file (line ends CR LF, LF or CR), or nothing when it
-// cannot be read. Only regular files are opened: a pipe or device would block or
-// never end.
+// cannot be read whole. Only regular files are opened: a pipe or device would block
+// or never end. The bytes read bound the read, not the size the file reports.
 std::optional<QStringList> readConfigFile(const QString &path)
 {
     if (!QFileInfo(path).isFile())
@@ -42,17 +44,14 @@ std::optional<QStringList> readConfigFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.read(MaxConfigFileBytes);
-    if (file.error() != QFileDevice::NoError)
+    const QByteArray bytes = file.read(MaxConfigFileBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > MaxConfigFileBytes)
         return std::nullopt;
-    return TfrmSaveConfigMemo::linesOfText(QString::fromLatin1(bytes));
+    return configfile::linesOf(bytes);
 }
 
 // The setup description of a configuration file: its lines after the header.
-QStringList descriptionOf(const QStringList &lines)
-{
-    return lines.size() > HeaderLines ? lines.mid(HeaderLines) : QStringList();
-}
+using configfile::descriptionOf;
 
 // The node address in edGenNodeNo (decimal) as two upper-case hexadecimal digits;
 // "00" when the field holds no node address.
@@ -176,26 +175,28 @@ void ConTab::bbConSaveE1_8Click()
 
     TfrmSaveConfigMemo memo(window());
     captionMemo(memo, translate(QStringLiteral("Save")), translate);
-    // Saving over a configuration file keeps its description for editing.
-    if (const std::optional<QStringList> old = readConfigFile(path))
+    // Saving over a configuration file keeps its description for editing. A file whose
+    // description cannot be read whole is not written over: it would lose the rest.
+    if (QFileInfo(path).isFile()) {
+        const std::optional<QStringList> old = readConfigFile(path);
+        if (!old) {
+            dialogs->warning(window(), translate(QStringLiteral(
+                                           "The setup description of the file cannot be read whole; nothing is saved")));
+            return;
+        }
         memo.addLines(descriptionOf(*old));
+    }
     if (memo.exec() != QDialog::Accepted)
         return;
 
-    QStringList lines{QStringLiteral("[Reg values]")};
+    QStringList registers;
     for (int reg = 1; reg <= 8; ++reg) {
         QString text = m_editor->registerText(reg);
         if (reg == 8)
             text = text.left(4) + QStringLiteral("XX"); // the node address belongs to the device
-        lines.append(QStringLiteral("Reg E%1: ").arg(reg) + text);
+        registers.append(text);
     }
-    lines.append(QString());
-    lines.append(QStringLiteral("[Setup description]"));
-    lines.append(memo.lines());
-
-    QByteArray bytes;
-    for (const QString &line : lines)
-        bytes += line.toLatin1() + "\r\n";
+    const QByteArray bytes = configfile::fileBytes(registers, memo.lines());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         dialogs->warning(window(), translate(QStringLiteral("Failed to save setup to file")));

@@ -6,8 +6,10 @@
 #include "KRLanguage.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
 
@@ -105,6 +107,9 @@ HelpTopics::HelpTopics(KR715Session &session, QWidget *mainWindow, std::function
 
 HelpTopics::~HelpTopics()
 {
+    // F1 is looked at only while the topics are whole.
+    if (qApp)
+        qApp->removeEventFilter(this);
     closeViewer();
 }
 
@@ -116,8 +121,15 @@ void HelpTopics::connectHandlers()
         m_calibrationButton = calibration;
         calibration->installEventFilter(this);
     }
-    if (auto *pages = m_session.controls.get<QTabWidget>(QStringLiteral("pc715")))
+    if (auto *pages = m_session.controls.get<QTabWidget>(QStringLiteral("pc715"))) {
+        // Before the change: the toolkit would otherwise move a focus that lies in the
+        // old page into the first field of the new one.
+        connect(pages, &QTabWidget::tabBarClicked, this, [this, pages](int index) {
+            if (index >= 0 && index != pages->currentIndex())
+                pc715Changing();
+        });
         connect(pages, &QTabWidget::currentChanged, this, &HelpTopics::pc715Change);
+    }
     // F1 reaches the focused control first; the application sees it before any control.
     qApp->installEventFilter(this);
 }
@@ -166,6 +178,15 @@ void HelpTopics::btnInpCalibKeyDown(int key)
         bool callHelp = false;
         FormHelp(HELP_CONTEXT, 42, callHelp);
     }
+}
+
+void HelpTopics::pc715Changing()
+{
+    auto *pages = m_session.controls.get<QTabWidget>(QStringLiteral("pc715"));
+    QWidget *page = pages ? pages->currentWidget() : nullptr;
+    QWidget *focus = QApplication::focusWidget();
+    if (page && focus && page->isAncestorOf(focus))
+        pages->setFocus(Qt::OtherFocusReason);
 }
 
 void HelpTopics::pc715Change()
@@ -229,8 +250,36 @@ void HelpTopics::closeViewer()
     delete viewer.data();
 }
 
+namespace {
+
+// The keys with which QTabWidget steps through its pages.
+bool stepsPages(const QKeyEvent *key)
+{
+    if (!(key->modifiers() & Qt::ControlModifier))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool HelpTopics::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Wheel || event->type() == QEvent::KeyPress) {
+        auto *pages = m_session.controls.get<QTabWidget>(QStringLiteral("pc715"));
+        if (pages && watched == pages->tabBar() && event->type() == QEvent::Wheel)
+            pc715Changing();
+        else if (pages && watched == pages && event->type() == QEvent::KeyPress
+                 && stepsPages(static_cast<QKeyEvent *>(event)))
+            pc715Changing();
+    }
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);

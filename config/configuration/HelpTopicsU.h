@@ -56,7 +56,13 @@ public:
     void btnInpCalibKeyDown(int key);
     // The page control shows another tab: the control takes that tab's help context,
     // so that F1 on the tab strip opens the tab's topic, and the tab takes the focus.
+    // Neither the change nor this focus enters or leaves a field of a page.
     void pc715Change();
+    // The operator is about to show another tab (a click on the tab strip, the wheel
+    // over it, Ctrl+Tab): the focus goes to the page control first, as a click on it
+    // does, so that the page change does not carry the focus through the fields of the
+    // pages shown and hidden.
+    void pc715Changing();
 
     // The help context F1 on widget asks for: widget's own, else that of its nearest
     // parent that has one (0 when none has). False when widget does not belong to

@@ -184,6 +184,9 @@ TfrmKR715Config::TfrmKR715Config(const QStringList &arguments, QWidget *parent)
 
 TfrmKR715Config::~TfrmKR715Config()
 {
+    // The hint handler sees the application's events only while the window is whole.
+    if (qApp)
+        qApp->removeEventFilter(this);
     // The help viewer, when it exists, is closed (its geometry kept), freed and forgotten.
     if (helpTopics)
         helpTopics->closeViewer();

@@ -21,7 +21,14 @@ TKRComboBox::TKRComboBox(QWidget *parent) : QComboBox(parent)
     // activated is emitted for the operator's choices only (popup, keys, wheel).
     connect(this, &QComboBox::activated, this, &TKRComboBox::operatorChange);
     if (qApp)
-        connect(qApp, &QApplication::focusChanged, this, &TKRComboBox::focusChangedHandler);
+        m_focusChanges = connect(qApp, &QApplication::focusChanged, this, &TKRComboBox::focusChangedHandler);
+}
+
+TKRComboBox::~TKRComboBox()
+{
+    disconnect(m_focusChanges);
+    if (m_attachedLineEdit)
+        m_attachedLineEdit->removeEventFilter(this);
 }
 
 void TKRComboBox::setKRSimMode(bool on)

@@ -42,6 +42,7 @@ class TKRComboBox : public QComboBox {
     Q_PROPERTY(bool HasValueCode READ HasValueCode)
 public:
     explicit TKRComboBox(QWidget *parent = nullptr);
+    ~TKRComboBox() override;
     bool KRSimMode() const { return m_simMode; }
     // A new value colours the text red (on) or black (off) at once.
     void setKRSimMode(bool on);
@@ -111,4 +112,7 @@ private:
     bool m_simMode = false;
     KRFocus::Entry m_entry;
     QPointer<QLineEdit> m_attachedLineEdit;
+    // The application's focus changes reach the list only while it is whole: the base
+    // class clears the focus while it is destroyed, and that must not call back.
+    QMetaObject::Connection m_focusChanges;
 };

@@ -11,7 +11,12 @@ TKREdit::TKREdit(QWidget *parent) : QLineEdit(parent)
     setTextColour(normalColour());
     connect(this, &QLineEdit::textChanged, this, &TKREdit::textChangedHandler);
     if (qApp)
-        connect(qApp, &QApplication::focusChanged, this, &TKREdit::focusChangedHandler);
+        m_focusChanges = connect(qApp, &QApplication::focusChanged, this, &TKREdit::focusChangedHandler);
+}
+
+TKREdit::~TKREdit()
+{
+    disconnect(m_focusChanges);
 }
 
 void TKREdit::setKRSimMode(bool on)

@@ -27,6 +27,7 @@ class TKREdit : public QLineEdit {
     Q_PROPERTY(bool KRSimMode READ KRSimMode WRITE setKRSimMode)
 public:
     explicit TKREdit(QWidget *parent = nullptr);
+    ~TKREdit() override;
     bool KRSimMode() const { return m_simMode; }
     // A new value colours the text red (on) or black (off) at once.
     void setKRSimMode(bool on);
@@ -63,6 +64,10 @@ private:
     void startEditing();
     void leave();
     void focusChangedHandler(QWidget *old, QWidget *now);
+
+    // The application's focus changes reach the field only while it is whole: the base
+    // class clears the focus while it is destroyed, and that must not call back.
+    QMetaObject::Connection m_focusChanges;
 
     bool m_editing = false;
     bool m_simMode = false;

@@ -1,4 +1,5 @@
 #include "KRHTMLBrowserU.h"
+#include "WindowPlace.h"
 
 #include "Pictures.h"
 #include "RegDllHeader.h"
@@ -229,25 +230,28 @@ void TfrmHTMLBrowser::FormShow()
     int values[4] = {0, 0, 0, 0};
     bool failed = false;
     for (int i = 0; i < 4 && !failed; ++i) {
-        // Nothing stored yet is no error: the defaults apply.
+        // Nothing stored yet is no error, nor is a value that is no number (it counts
+        // as not stored): the defaults apply.
         if (!registry.readInteger(QString(), QLatin1String(names[i]), values[i])
-            && registry.lastStatus() != KRREG_ERROR_NOT_FOUND) {
+            && registry.lastStatus() != KRREG_ERROR_NOT_FOUND && registry.lastStatus() != KRREG_ERROR_INVALID_DATA) {
             values[i] = 0;
             failed = true;
         }
     }
     const int height = values[0] >= 1 ? values[0] : DefaultHeight;
     const int width = values[1] >= 1 ? values[1] : DefaultWidth;
-    resize(width, height);
     if (failed) {
         // The stored place cannot be read: the middle of the screen.
+        QPoint place = m_mainWindowTopLeft;
         if (const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - QPoint(width / 2, height / 2));
+            place = screen->availableGeometry().center() - QPoint(width / 2, height / 2);
+        windowplace::restore(this, place, QSize(width, height));
         return;
     }
     const int top = values[2] >= 1 ? values[2] : m_mainWindowTopLeft.y();
     const int left = values[3] >= 1 ? values[3] : m_mainWindowTopLeft.x();
-    move(left, top);
+    // The stored place is fitted to the screens it comes back to.
+    windowplace::restore(this, QPoint(left, top), QSize(width, height));
 }
 
 void TfrmHTMLBrowser::FormClose()

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QSaveFile>
 
@@ -86,25 +87,36 @@ QString currentApplicationTitle()
     return QGuiApplication::applicationDisplayName();
 }
 
-// Splits file contents into lines; CR LF and LF both end a line, a last line without
-// an end counts, and the end of the last line does not start an empty one.
+// Splits file contents into lines; CR LF, LF and CR alone each end a line, a last
+// line without an end counts, and the end of the last line does not start an empty one.
 QStringList splitLines(const QByteArray &data)
 {
     QStringList lines;
     qsizetype start = 0;
     const qsizetype size = data.size();
     while (start < size) {
-        qsizetype end = data.indexOf('\n', start);
-        const bool lastLine = end < 0;
-        if (lastLine)
-            end = size;
-        qsizetype lineEnd = end;
-        if (lineEnd > start && data.at(lineEnd - 1) == '\r')
-            --lineEnd;
-        lines.append(QString::fromLatin1(data.constData() + start, lineEnd - start));
+        qsizetype end = start;
+        while (end < size && data.at(end) != '\n' && data.at(end) != '\r')
+            ++end;
+        lines.append(QString::fromLatin1(data.constData() + start, end - start));
+        if (end + 1 < size && data.at(end) == '\r' && data.at(end + 1) == '\n')
+            ++end;
         start = end + 1;
     }
     return lines;
+}
+
+// Reads a whole translation file into data: only a regular file of at most limit
+// bytes, counted as they are read (a device can report any size).
+bool readWholeFile(const QString &path, qint64 limit, QByteArray &data)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    QFile input(path);
+    if (!input.open(QIODevice::ReadOnly))
+        return false;
+    data = input.read(limit + 1);
+    return input.error() == QFileDevice::NoError && data.size() <= limit;
 }
 
 } // namespace
@@ -174,14 +186,15 @@ void TKRLanguage::load(const QString &file)
     m_table.clear();
     m_lowerTable.clear();
     m_modified = false;
+    m_unreadFile.clear();
     if (file.isEmpty())
         return;
-    QFile input(file);
-    if (!input.open(QIODevice::ReadOnly))
+    QByteArray data;
+    if (!readWholeFile(file, MaxFileBytes, data)) {
+        if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
+            m_unreadFile = file;
         return;
-    const QByteArray data = input.readAll();
-    if (input.error() != QFileDevice::NoError)
-        return;
+    }
     for (const QString &line : splitLines(data))
         appendLine(line);
 }
@@ -190,7 +203,7 @@ bool TKRLanguage::save(const QString &file)
 {
     if (!m_modified)
         return true;
-    if (file.isEmpty())
+    if (file.isEmpty() || (!m_unreadFile.isEmpty() && file == m_unreadFile))
         return false;
     QByteArray data;
     for (const QString &line : std::as_const(m_table)) {

@@ -61,11 +61,17 @@ public:
 
 protected:
     // Replaces the table by the lines of file; a missing or unreadable file leaves it
-    // empty. Clears the modified flag.
+    // empty. Clears the modified flag. Only a regular file (or a link to one) of at
+    // most MaxFileBytes is read; lines end with CR LF, LF or CR.
     void load(const QString &file);
     // Writes the table when modified; clears the flag on success. Returns false only
-    // when a needed write failed.
+    // when a needed write failed. A file that exists but could not be read at the last
+    // load is never written over: what it holds is kept.
     bool save(const QString &file);
+
+public:
+    // Translation files are small; a larger file is not read (and not replaced).
+    static constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
 
 private:
     void appendLine(const QString &line);
@@ -77,4 +83,7 @@ private:
     QString m_languageExtension;
     QString m_fileName;
     bool m_modified = false;
+    // The file of the last load exists but was not read (not a regular file, too
+    // large, unreadable).
+    QString m_unreadFile;
 };

@@ -1,4 +1,5 @@
 #include "KRWebBrowser.h"
+#include "HelpLocation.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,14 +10,6 @@
 #include <QTextDocument>
 
 namespace {
-
-// A location that starts with a URL scheme of two or more letters ("http:",
-// "file:"); a single letter before the colon is a drive, part of a path.
-bool hasUrlScheme(const QString &location)
-{
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
-    return scheme.match(location).hasMatch();
-}
 
 QString pageText(const QByteArray &data)
 {
@@ -40,28 +33,7 @@ TKRWebBrowser::TKRWebBrowser(QWidget *parent) : QTextBrowser(parent)
 
 void TKRWebBrowser::splitLocation(const QString &location, QString *file, QString *anchor)
 {
-    file->clear();
-    anchor->clear();
-    const QString text = location.trimmed();
-    if (text.isEmpty())
-        return;
-    if (hasUrlScheme(text)) {
-        const QUrl url(text);
-        if (url.isLocalFile()) {
-            *file = url.toLocalFile();
-            *anchor = url.fragment();
-        }
-        return;
-    }
-    // A path; an anchor follows the last "#" unless a folder separator comes after it.
-    QString path = text;
-    const int hash = text.lastIndexOf(QLatin1Char('#'));
-    if (hash >= 0 && text.indexOf(QLatin1Char('/'), hash) < 0 && text.indexOf(QLatin1Char('\\'), hash) < 0) {
-        path = text.left(hash);
-        *anchor = text.mid(hash + 1);
-    }
-    if (!path.isEmpty())
-        *file = QFileInfo(path).isAbsolute() ? path : QFileInfo(path).absoluteFilePath();
+    helplocation::split(location, file, anchor);
 }
 
 QString TKRWebBrowser::resolveLink(const QUrl &link) const

@@ -1,4 +1,5 @@
 #include "MibViewU.h"
+#include "WindowPlace.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -37,14 +38,17 @@ void TfrmMIBView::FormShow()
                       && m_host->readSetting(QStringLiteral("MIBViewTop"), top)
                       && m_host->readSetting(QStringLiteral("MIBViewLeft"), left);
     const QRect main = m_host->mainWindowGeometry();
-    resize(width >= 1 ? width : 414, height >= 1 ? height : 454);
+    const QSize size(width >= 1 ? width : 414, height >= 1 ? height : 454);
     if (!read) {
         // No stored place (or an unreadable one): the middle of the screen.
+        QPoint place = main.topLeft();
         if (const QScreen *screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+            place = screen->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2);
+        windowplace::restore(this, place, size);
         return;
     }
-    move(left >= 1 ? left : main.left(), top >= 1 ? top : main.top());
+    // The stored place is fitted to the screens it comes back to.
+    windowplace::restore(this, QPoint(left >= 1 ? left : main.left(), top >= 1 ? top : main.top()), size);
 }
 
 void TfrmMIBView::FormClose()

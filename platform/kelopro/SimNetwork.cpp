@@ -3,6 +3,7 @@
 #include "Kr715Device.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,6 +16,22 @@ namespace {
 
 // Network files larger than this are refused rather than read into memory.
 constexpr qint64 MaxNetworkFileSize = 16 * 1024 * 1024;
+
+// A text taken from outside (a PhysId, a name, a key, a path) is quoted in a message
+// with at most this many characters: a damaged file can hold megabytes in one text.
+constexpr qsizetype MaxQuotedLength = 60;
+constexpr qsizetype MaxQuotedPathLength = 200;
+
+// text as a message quotes it: cut to limit characters with "..." at the cut, and
+// line breaks and other control characters shown as blanks.
+QString quoted(const QString &text, qsizetype limit = MaxQuotedLength)
+{
+    QString shown = text.size() > limit ? text.left(limit - 3) + QLatin1String("...") : text;
+    for (QChar &c : shown)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    return shown;
+}
 
 // The default network, also shown in README.md:
 // FT101 a KR 715 that answers and flows, FT102 a KR 715 reporting fault 5, FT103 a
@@ -100,7 +117,7 @@ public:
 
     [[noreturn]] void fail(const QString &what) const
     {
-        throw NetworkError(QStringLiteral("Network file \"%1\": %2").arg(m_source, what));
+        throw NetworkError(QStringLiteral("Network file \"%1\": %2").arg(quoted(m_source, MaxQuotedPathLength), what));
     }
 
     std::shared_ptr<SimNetwork> load(const QByteArray &json)
@@ -114,7 +131,7 @@ public:
         const QJsonObject root = doc.object();
         for (auto it = root.begin(); it != root.end(); ++it) {
             if (it.key() != QLatin1String("devices"))
-                fail(QStringLiteral("unknown field \"%1\" at the top level (only \"devices\" is allowed)").arg(it.key()));
+                fail(QStringLiteral("unknown field \"%1\" at the top level (only \"devices\" is allowed)").arg(quoted(it.key())));
         }
         const QJsonValue devices = root.value(QLatin1String("devices"));
         if (!devices.isArray())
@@ -155,7 +172,7 @@ private:
                                              QStringLiteral("fault"), QStringLiteral("frozen"), QStringLiteral("variables")};
         for (auto it = obj.begin(); it != obj.end(); ++it) {
             if (!fields.contains(it.key()))
-                fail(QStringLiteral("%1: unknown field \"%2\"").arg(result.where, it.key()));
+                fail(QStringLiteral("%1: unknown field \"%2\"").arg(result.where, quoted(it.key())));
         }
 
         const QJsonValue physIdValue = obj.value(QLatin1String("physId"));
@@ -165,8 +182,8 @@ private:
         if (physId.trimmed().isEmpty())
             fail(QStringLiteral("%1: \"physId\" is empty").arg(result.where));
         if (physId.trimmed() != physId)
-            fail(QStringLiteral("%1: \"physId\" \"%2\" begins or ends with blanks").arg(result.where, physId));
-        result.where = QStringLiteral("device %1 (\"%2\")").arg(number).arg(physId);
+            fail(QStringLiteral("%1: \"physId\" \"%2\" begins or ends with blanks").arg(result.where, quoted(physId)));
+        result.where = QStringLiteral("device %1 (\"%2\")").arg(number).arg(quoted(physId));
 
         const QJsonValue typeValue = obj.value(QLatin1String("deviceType"));
         if (!isIntegral(typeValue) || typeValue.toDouble() < 1 || typeValue.toDouble() > 65535)
@@ -215,13 +232,13 @@ private:
     void checkVariableName(const QString &where, const QString &name, const QString &lower, QSet<QString> &seen) const
     {
         if (name.size() < 2 || !name.startsWith(QLatin1Char('.')))
-            fail(QStringLiteral("%1: variable name \"%2\" must be a point followed by a name").arg(where, name));
+            fail(QStringLiteral("%1: variable name \"%2\" must be a point followed by a name").arg(where, quoted(name)));
         if (lower == QLatin1String(".devicetype"))
             fail(QStringLiteral("%1: \".DeviceType\" cannot be given as a variable; it is \"deviceType\"").arg(where));
         if (lower == QLatin1String(".error3"))
             fail(QStringLiteral("%1: \".Error3\" cannot be given as a variable; the fault code is \"fault\"").arg(where));
         if (seen.contains(lower))
-            fail(QStringLiteral("%1: variable \"%2\" is given twice (names are compared without regard to case)").arg(where, name));
+            fail(QStringLiteral("%1: variable \"%2\" is given twice (names are compared without regard to case)").arg(where, quoted(name)));
         seen.insert(lower);
     }
 
@@ -235,16 +252,16 @@ private:
             checkVariableName(result.where, name, lower, seen);
             const int index = device->variableIndex(lower);
             if (index < 0)
-                fail(QStringLiteral("%1: unknown KR 715 variable \"%2\"").arg(result.where, name));
+                fail(QStringLiteral("%1: unknown KR 715 variable \"%2\"").arg(result.where, quoted(name)));
             if (index == Kr715Device::SerialNo)
                 fail(QStringLiteral("%1: \".SerialNo\" cannot be given; it follows from \".Meternumber\" and \".Code3\"").arg(result.where));
             const QJsonValue v = it.value();
             if (!v.isDouble())
-                fail(QStringLiteral("%1: variable \"%2\" is %3; it must be a number").arg(result.where, name, jsonTypeName(v)));
+                fail(QStringLiteral("%1: variable \"%2\" is %3; it must be a number").arg(result.where, quoted(name), jsonTypeName(v)));
             if (device->variables().at(index).kind == VarKind::Integer) {
                 const std::optional<qint32> n = toInt32(v);
                 if (!n)
-                    fail(QStringLiteral("%1: variable \"%2\" must be a whole number that fits 32 bits").arg(result.where, name));
+                    fail(QStringLiteral("%1: variable \"%2\" must be a whole number that fits 32 bits").arg(result.where, quoted(name)));
                 if (index == Kr715Device::Code3 && nodeOfCode3(*n) > MaxNodeNumber)
                     fail(QStringLiteral("%1: the node number in \".Code3\" (bits 8 to 15) must be at most %2").arg(result.where).arg(MaxNodeNumber));
                 device->setInitialValue(index, SimValue::fromInt(*n));
@@ -269,7 +286,7 @@ private:
             checkVariableName(result.where, name, lower, seen);
             const QJsonValue v = it.value();
             if (!v.isDouble())
-                fail(QStringLiteral("%1: variable \"%2\" is %3; it must be a number").arg(result.where, name, jsonTypeName(v)));
+                fail(QStringLiteral("%1: variable \"%2\" is %3; it must be a number").arg(result.where, quoted(name), jsonTypeName(v)));
             const std::optional<qint32> n = toInt32(v);
             if (lower == QLatin1String(".prgvers")) {
                 if (!n)
@@ -344,14 +361,30 @@ std::shared_ptr<SimNetwork> SimNetwork::fromJson(const QByteArray &json, const Q
 
 std::shared_ptr<SimNetwork> SimNetwork::fromFile(const QString &path)
 {
+    const QString shownPath = quoted(path, MaxQuotedPathLength);
+    // Only a regular file (or a link to one) is opened: a FIFO would block the start
+    // for good, a device such as /dev/zero never ends.
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw NetworkError(QStringLiteral("Network file \"%1\": cannot be read: no such file").arg(shownPath));
+    if (!info.isFile())
+        throw NetworkError(QStringLiteral("Network file \"%1\": not a regular file").arg(shownPath));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw NetworkError(QStringLiteral("Network file \"%1\": cannot be read: %2").arg(path, file.errorString()));
-    if (file.size() > MaxNetworkFileSize)
-        throw NetworkError(QStringLiteral("Network file \"%1\": larger than %2 bytes").arg(path).arg(MaxNetworkFileSize));
-    const QByteArray json = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw NetworkError(QStringLiteral("Network file \"%1\": cannot be read: %2").arg(path, file.errorString()));
+        throw NetworkError(QStringLiteral("Network file \"%1\": cannot be read: %2").arg(shownPath, file.errorString()));
+    // The size a file reports is no bound (files of /proc report 0): the bytes
+    // actually read are.
+    QByteArray json;
+    for (;;) {
+        const QByteArray chunk = file.read(MaxNetworkFileSize + 1 - json.size());
+        if (file.error() != QFileDevice::NoError)
+            throw NetworkError(QStringLiteral("Network file \"%1\": cannot be read: %2").arg(shownPath, file.errorString()));
+        if (chunk.isEmpty())
+            break;
+        json += chunk;
+        if (json.size() > MaxNetworkFileSize)
+            throw NetworkError(QStringLiteral("Network file \"%1\": larger than %2 bytes").arg(shownPath).arg(MaxNetworkFileSize));
+    }
     return fromJson(json, path);
 }
 
@@ -377,7 +410,7 @@ SimDevice &SimNetwork::addDevice(std::unique_ptr<SimDevice> device)
 {
     const QString lower = device->physId().toLower();
     if (m_byId.contains(lower))
-        throw NetworkError(QStringLiteral("PhysId \"%1\" is already used in the network").arg(device->physId()));
+        throw NetworkError(QStringLiteral("PhysId \"%1\" is already used in the network").arg(quoted(device->physId())));
     SimDevice &ref = *device;
     m_byId.insert(lower, &ref);
     m_devices.push_back(std::move(device));

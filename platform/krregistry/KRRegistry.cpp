@@ -1,14 +1,17 @@
 // KRRegistry: settings by section, key and name in one per-user file.
 //
-// Every call reads the settings file afresh so that values written by another
-// program (or another instance) are seen at once. A change is a
-// read-modify-write under a lock file, and the new contents replace the old
-// file atomically, so readers always see either the old or the new file.
+// The contents are read again whenever the file changes (another program or
+// another instance wrote it), and only then: every call compares the file's
+// identity, size and modification time with those of the contents held. A
+// change is a read-modify-write under a lock file, and the new contents replace
+// the old file atomically, so readers always see either the old or the new file.
 
 #include "RegDllHeader.h"
 #include "SettingsStore.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,17 +21,24 @@
 #include <QString>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <utility>
+
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#endif
 
 using krregistry::SettingsStore;
 
 namespace {
 
 // Settings files are small; a file beyond this size is damaged. Only its first
-// part (up to the last complete line) is read, and a change that would make
-// the file larger is refused.
+// part (up to the last complete line) is read, a file read in part is never
+// written over (what could not be read would be lost), and a change that would
+// make the file larger is refused.
 constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
 
 // How long a change waits for another process that is changing the file.
@@ -79,37 +89,140 @@ QString settingsFilePath(const QString &directory)
     return directory + QStringLiteral("/KRRegistry.ini");
 }
 
-// Reads the settings file into store. A file that does not exist is an empty store.
-int loadStore(const QString &path, SettingsStore &store)
+// What tells one version of the settings file from another: a file replaced
+// (a new inode), grown, shrunk or touched is read again.
+struct FileStamp {
+    bool exists = false;
+    qint64 size = -1;
+    qint64 device = 0;
+    qint64 inode = 0;
+    qint64 seconds = 0;
+    qint64 nanoseconds = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+
+FileStamp stampOf(const QString &path)
 {
+    FileStamp stamp;
+#if defined(Q_OS_UNIX)
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.size = st.st_size;
+    stamp.device = qint64(st.st_dev);
+    stamp.inode = qint64(st.st_ino);
+    stamp.seconds = qint64(st.st_mtim.tv_sec);
+    stamp.nanoseconds = qint64(st.st_mtim.tv_nsec);
+#else
     const QFileInfo info(path);
-    if (!info.exists()) {
-        store = SettingsStore();
+    if (!info.exists())
+        return stamp;
+    stamp.exists = true;
+    stamp.size = info.size();
+    stamp.seconds = info.lastModified().toMSecsSinceEpoch();
+#endif
+    return stamp;
+}
+
+// A file time this close to now may be followed by a rewrite in place (same file,
+// same size) that file systems stamp with the very same time: until the time is
+// older, the contents are compared, not only the stamp.
+constexpr qint64 RecentStampSeconds = 2;
+
+bool isRecent(const FileStamp &stamp)
+{
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    return stamp.exists && now - stamp.seconds <= RecentStampSeconds;
+}
+
+// The contents of the settings file as last read, with the version they belong to.
+struct LoadedStore {
+    QString path;
+    FileStamp stamp;
+    SettingsStore store;
+    bool whole = true; // false: the file was larger than MaxFileBytes
+    QByteArray raw;    // the bytes read, kept only while the stamp is recent
+};
+
+// The settings as last read; guarded by g_cacheMutex.
+std::mutex g_cacheMutex;
+LoadedStore g_cache;
+bool g_cacheValid = false;
+
+// Reads at most MaxFileBytes of the settings file; whole tells whether that was all
+// of it. A file that does not exist reads as empty.
+int readFileBytes(const QString &path, QByteArray &data, bool &whole)
+{
+    data.clear();
+    whole = true;
+    const QFileInfo info(path);
+    if (!info.exists())
         return KRREG_SUCCESS;
-    }
     if (!info.isFile())
         return KRREG_ERROR_IO; // a folder or device where the file belongs; never block on it
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return KRREG_ERROR_IO;
-    QByteArray data = file.read(MaxFileBytes);
+    data = file.read(MaxFileBytes);
     if (file.error() != QFileDevice::NoError)
         return KRREG_ERROR_IO;
-    if (!file.atEnd()) {
-        // Oversized: keep only the complete lines of what was read.
-        data.truncate(data.lastIndexOf('\n') + 1);
-    }
-    store = SettingsStore::parse(data);
+    whole = file.atEnd();
     return KRREG_SUCCESS;
 }
 
-int readStore(SettingsStore &store)
+// Makes loaded hold data, read from path with the given stamp.
+void takeBytes(LoadedStore &loaded, const QString &path, const FileStamp &stamp, QByteArray data, bool whole)
 {
-    const QString directory = productConfigDirectory();
-    if (directory.isEmpty())
-        return KRREG_ERROR_IO;
-    return loadStore(settingsFilePath(directory), store);
+    loaded.path = path;
+    loaded.stamp = stamp;
+    loaded.whole = whole;
+    // Oversized: only the complete lines of what was read count.
+    loaded.store = SettingsStore::parse(whole ? QByteArrayView(data)
+                                              : QByteArrayView(data).first(data.lastIndexOf('\n') + 1));
+    loaded.raw = isRecent(stamp) ? std::move(data) : QByteArray();
+}
+
+// Runs use (a callable taking const LoadedStore&) on the current settings of path,
+// reading the file only when it changed since it was last read. Call with
+// g_cacheMutex held.
+template <typename Use>
+int withCurrentStore(const QString &path, Use use)
+{
+    const FileStamp stamp = stampOf(path);
+    const bool sameStamp = g_cacheValid && g_cache.path == path && g_cache.stamp == stamp;
+    if (!sameStamp || !g_cache.raw.isNull()) {
+        QByteArray data;
+        bool whole = true;
+        g_cacheValid = false;
+        const int status = readFileBytes(path, data, whole);
+        if (status != KRREG_SUCCESS)
+            return status;
+        if (sameStamp && whole == g_cache.whole && data == g_cache.raw) {
+            if (!isRecent(stamp))
+                g_cache.raw = QByteArray(); // from now on the stamp tells
+        } else {
+            takeBytes(g_cache, path, stamp, std::move(data), whole);
+        }
+        // A file changing while it was read is read again at the next call.
+        g_cacheValid = stampOf(path) == stamp;
+    }
+    return use(std::as_const(g_cache));
+}
+
+// Says once per file version that a settings file is kept as it is.
+void reportPartialFile(const LoadedStore &loaded)
+{
+    static FileStamp reported;
+    if (reported == loaded.stamp)
+        return;
+    reported = loaded.stamp;
+    std::fprintf(stderr,
+                 "KRRegistry: the settings file %s is larger than %lld bytes; only its first part "
+                 "was read, and it is left as it is (no setting is saved until it is repaired)\n",
+                 QFile::encodeName(QDir::toNativeSeparators(loaded.path)).constData(),
+                 static_cast<long long>(MaxFileBytes));
 }
 
 // Reads the stored settings and hands the text stored for name to use (a callable
@@ -118,14 +231,16 @@ int readStore(SettingsStore &store)
 template <typename Use>
 int useStoredValue(const char *section, const char *key, const char *name, Use use)
 {
-    SettingsStore store;
-    const int status = readStore(store);
-    if (status != KRREG_SUCCESS)
-        return status;
-    const QByteArray *stored = store.value(section, key, name);
-    if (!stored)
-        return KRREG_ERROR_NOT_FOUND;
-    return use(*stored);
+    const QString directory = productConfigDirectory();
+    if (directory.isEmpty())
+        return KRREG_ERROR_IO;
+    std::lock_guard<std::mutex> guard(g_cacheMutex);
+    return withCurrentStore(settingsFilePath(directory), [&](const LoadedStore &loaded) {
+        const QByteArray *stored = loaded.store.value(section, key, name);
+        if (!stored)
+            return KRREG_ERROR_NOT_FOUND;
+        return use(*stored);
+    });
 }
 
 // Applies change (a callable taking SettingsStore& and returning whether it
@@ -153,10 +268,19 @@ int changeStore(Change change)
     if (!lock.tryLock(LockTimeoutMs))
         return KRREG_ERROR_IO;
 
-    // Read again under the lock: another process may have written meanwhile.
-    // A file that exists but cannot be read is never overwritten.
+    // Looked at again under the lock: another process may have written meanwhile.
+    // A file that exists but cannot be read, or was read only in part, is never
+    // overwritten.
+    std::lock_guard<std::mutex> cacheGuard(g_cacheMutex);
     SettingsStore store;
-    const int status = loadStore(path, store);
+    const int status = withCurrentStore(path, [&](const LoadedStore &loaded) {
+        if (!loaded.whole) {
+            reportPartialFile(loaded);
+            return KRREG_ERROR_IO;
+        }
+        store = loaded.store;
+        return KRREG_SUCCESS;
+    });
     if (status != KRREG_SUCCESS)
         return status;
     if (!change(store))
@@ -173,7 +297,18 @@ int changeStore(Change change)
         file.cancelWriting();
         return KRREG_ERROR_IO;
     }
-    return file.commit() ? KRREG_SUCCESS : KRREG_ERROR_IO;
+    if (!file.commit()) {
+        g_cacheValid = false;
+        return KRREG_ERROR_IO;
+    }
+    // The new contents are what this process holds now, for the file as written.
+    g_cache.path = path;
+    g_cache.stamp = stampOf(path);
+    g_cache.store = std::move(store);
+    g_cache.whole = true;
+    g_cache.raw = isRecent(g_cache.stamp) ? data : QByteArray();
+    g_cacheValid = g_cache.stamp.exists;
+    return KRREG_SUCCESS;
 }
 
 // The size protocol shared by every function that returns a text.

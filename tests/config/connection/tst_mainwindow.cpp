@@ -382,6 +382,48 @@ private slots:
         mib.show();
         QCOMPARE(mib.size(), QSize(300, 200));
     }
+
+    // A damaged settings file with absurd geometry: the network view opens within the
+    // screen with its title bar on it, and paints.
+    void theNetworkViewOpensOnTheScreenWhateverIsStored_data()
+    {
+        QTest::addColumn<QByteArray>("height");
+        QTest::addColumn<QByteArray>("width");
+        QTest::addColumn<QByteArray>("top");
+        QTest::addColumn<QByteArray>("left");
+        QTest::newRow("huge, far up and left") << QByteArray("16777215") << QByteArray("16777215")
+                                               << QByteArray("-2147483647") << QByteArray("-2147483647");
+        QTest::newRow("huge, far down and right") << QByteArray("16777215") << QByteArray("16777215")
+                                                  << QByteArray("2147483647") << QByteArray("2147483647");
+        QTest::newRow("below the screen") << QByteArray("200") << QByteArray("300") << QByteArray("4000")
+                                          << QByteArray("10");
+        QTest::newRow("no numbers") << QByteArray("tall") << QByteArray("1e99") << QByteArray("") << QByteArray("x");
+    }
+    void theNetworkViewOpensOnTheScreenWhateverIsStored()
+    {
+        QFETCH(QByteArray, height);
+        QFETCH(QByteArray, width);
+        QFETCH(QByteArray, top);
+        QFETCH(QByteArray, left);
+        MainWindowFixture f;
+        TfrmKR715Config &w = f.open();
+        TfrmMIBView mib;
+        TfrmCalib calibration(w.session());
+        w.attachWindows(&mib, &calibration);
+        const QByteArray section = w.settingsSection().toUtf8();
+        const std::pair<const char *, QByteArray> values[] = {
+            {"MIBViewHeight", height}, {"MIBViewWidth", width}, {"MIBViewTop", top}, {"MIBViewLeft", left}};
+        for (const auto &[name, value] : values)
+            QCOMPARE(WriteSettingString(section.constData(), "", 0, name, value.constData()), KRREG_SUCCESS);
+        w.ui.sb715MIB->click();
+        QVERIFY(mib.isVisible());
+        const QRect screen = mib.screen()->availableGeometry();
+        QVERIFY2(screen.contains(mib.frameGeometry().topLeft()),
+                 qPrintable(QStringLiteral("at %1,%2").arg(mib.x()).arg(mib.y())));
+        QVERIFY(mib.width() <= screen.width() && mib.height() <= screen.height());
+        QVERIFY(mib.width() >= mib.minimumWidth() && mib.height() >= mib.minimumHeight());
+        QVERIFY(!mib.grab().isNull());
+    }
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -5,6 +5,7 @@
 #include "RegistryClient.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QScreen>
@@ -373,18 +374,71 @@ private slots:
         QCOMPARE(v->pos(), expected.topLeft());
     }
 
-    void anUnreadableGeometryCentresTheWindow()
+    // A stored value that is no number counts as not stored.
+    void aGeometryThatIsNoNumberCountsAsAbsent()
     {
-        // A width that is no number cannot be read.
         QVERIFY(RegistryClient(Section).writeString(QString(), QStringLiteral("HelpViewWidth"), QStringLiteral("wide")));
         store("HelpViewTop", 10);
-        store("HelpViewLeft", 10);
+        store("HelpViewLeft", 12);
         ViewerGuard guard;
         TfrmHTMLBrowser *v = newViewer(guard);
         v->show();
         QCOMPARE(v->size(), QSize(414, 454));
+        QCOMPARE(v->pos(), QPoint(12, 10));
+    }
+
+    void anUnreadableSettingsFileCentresTheWindow()
+    {
+        store("HelpViewTop", 10);
+        store("HelpViewLeft", 10);
+        // The settings file's place is taken by a folder: nothing can be read.
+        const QString file = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/KR/KRRegistry.ini");
+        QVERIFY(QFile::remove(file));
+        QVERIFY(QDir().mkpath(file));
+        ViewerGuard guard;
+        TfrmHTMLBrowser *v = newViewer(guard);
+        v->show();
+        QVERIFY(QDir(file).removeRecursively());
+        QCOMPARE(v->size(), QSize(414, 454));
         const QPoint centre = v->screen()->availableGeometry().center();
         QCOMPARE(v->pos(), centre - QPoint(414 / 2, 454 / 2));
+    }
+
+    // A damaged settings file: the window opens within the screen, its title bar on it.
+    void absurdGeometryGivesAWindowOnTheScreen_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("left");
+        QTest::newRow("huge, far up and left") << 16777215 << 16777215 << -2147483647 << -2147483647;
+        QTest::newRow("huge, far down and right") << 16777215 << 16777215 << 2147483647 << 2147483647;
+        QTest::newRow("largest int") << 2147483647 << 2147483647 << 1 << 1;
+        QTest::newRow("below the screen") << 300 << 300 << 5000 << 20;
+        QTest::newRow("title bar above the screen") << 300 << 300 << -10 << 20;
+        QTest::newRow("right of the screen") << 300 << 300 << 20 << 790;
+    }
+    void absurdGeometryGivesAWindowOnTheScreen()
+    {
+        QFETCH(int, height);
+        QFETCH(int, width);
+        QFETCH(int, top);
+        QFETCH(int, left);
+        store("HelpViewHeight", height);
+        store("HelpViewWidth", width);
+        store("HelpViewTop", top);
+        store("HelpViewLeft", left);
+        ViewerGuard guard;
+        TfrmHTMLBrowser *v = newViewer(guard);
+        v->show();
+        QVERIFY(QTest::qWaitForWindowExposed(v));
+        const QRect screen = v->screen()->availableGeometry();
+        QVERIFY2(screen.contains(v->frameGeometry().topLeft()), qPrintable(QStringLiteral("at %1,%2").arg(v->x()).arg(v->y())));
+        QVERIFY(v->width() <= screen.width() && v->height() <= screen.height());
+        QVERIFY(v->width() >= v->minimumWidth() && v->height() >= v->minimumHeight());
+        QVERIFY(v->width() >= 1 && v->height() >= 1);
+        // A window of a sane size paints.
+        QVERIFY(!v->grab().isNull());
     }
 
     void closingStoresTheGeometryAndFreesTheWindow()

@@ -3,9 +3,14 @@
 #include "StringToolsU.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -52,6 +57,9 @@ private slots:
     void emptyRunWritesNothing();
     void unchangedTableIsNotRewritten();
     void readsLfAndCrLfWritesCrLf();
+    void readsCrOnlyLineEnds();
+    void specialFilesAreNeitherReadNorReplaced_data();
+    void specialFilesAreNeitherReadNorReplaced();
     void otherLinesKeptInOrder();
     void eightBitCharactersRoundTrip();
     void fileNameSwitchSavesAndLoads();
@@ -249,6 +257,73 @@ void TestUiText::readsLfAndCrLfWritesCrLf()
         lang->Translate(QStringLiteral("D"));
     }
     QCOMPARE(readAll(file), QByteArray("A=1\r\nB=2\r\nC=3\r\nD=\r\n"));
+}
+
+void TestUiText::readsCrOnlyLineEnds()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("KR715 config.deu");
+    writeAll(file, "Flow=Durchfluss\rFlow unit=Einheit\r\rB=2\r");
+    auto lang = german(dir);
+    QCOMPARE(lang->table(), (QStringList{"Flow=Durchfluss", "Flow unit=Einheit", "", "B=2"}));
+    QCOMPARE(lang->Translate(QStringLiteral("Flow")), QStringLiteral("Durchfluss"));
+    QCOMPARE(lang->Translate(QStringLiteral("B")), QStringLiteral("2"));
+    QVERIFY(!lang->isModified());
+}
+
+// A translation file that is a FIFO, a link to /dev/zero or far too large: the program
+// starts at once with an empty table, and what is there stays as it was.
+void TestUiText::specialFilesAreNeitherReadNorReplaced_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("link to /dev/zero") << "zero";
+    QTest::newRow("larger than the limit") << "large";
+}
+
+void TestUiText::specialFilesAreNeitherReadNorReplaced()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("KR715 config.deu");
+    if (kind == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    } else if (kind == QLatin1String("zero")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), file));
+    } else {
+        writeAll(file, "Flow=Durchfluss\r\n");
+        QFile big(file);
+        QVERIFY(big.resize(TKRLanguage::MaxFileBytes + 1)); // sparse: quick to make
+    }
+    const QFileInfo before(file);
+
+    auto starting = std::async(std::launch::async, [&dir] {
+        auto lang = german(dir);
+        const QStringList table = lang->table();
+        lang->Translate(QStringLiteral("Flow")); // a missing text: the table is modified
+        return table;
+    });
+    if (starting.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Blocked opening the FIFO: a writer that comes and goes releases it.
+        for (int i = 0; i < 2; ++i) {
+            const int fd = ::open(QFile::encodeName(file).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+        starting.wait();
+        QFAIL("loading the translation file blocked");
+    }
+    QCOMPARE(starting.get(), QStringList());
+
+    const QFileInfo after(file);
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    QCOMPARE(after.isFile(), before.isFile());
+    QCOMPARE(after.size(), before.size());
+    if (kind == QLatin1String("large")) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.read(17), QByteArray("Flow=Durchfluss\r\n"));
+    }
 }
 
 void TestUiText::otherLinesKeptInOrder()

@@ -3,11 +3,16 @@
 #include "Kr715Device.h"
 #include "SimNetwork.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kelopro;
 
@@ -112,6 +117,90 @@ private slots:
         } catch (const NetworkError &e) {
             QVERIFY2(e.text().contains(path), qPrintable(e.text()));
             QVERIFY2(e.text().contains(fragment), qPrintable(e.text()));
+        }
+    }
+
+    // Files that are not what they seem: each gives one clear error at once.
+    void specialFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("fragment");
+        QTest::newRow("FIFO") << "fifo" << "not a regular file";
+        QTest::newRow("link to /dev/zero") << "zero" << "not a regular file";
+        QTest::newRow("folder") << "folder" << "not a regular file";
+        QTest::newRow("larger than 16 MiB") << "large" << "larger than";
+    }
+    void specialFiles()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, fragment);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("network.json"));
+        if (kind == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (kind == QLatin1String("zero")) {
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("network.json")));
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            const QByteArray line(1024 * 1024, ' ');
+            for (int i = 0; i < 17; ++i)
+                QVERIFY(f.write(line) == line.size());
+        }
+        auto reading = std::async(std::launch::async, [path]() -> QString {
+            try {
+                SimNetwork::fromFile(path);
+                return QStringLiteral("accepted");
+            } catch (const NetworkError &e) {
+                return e.text();
+            } catch (const std::bad_alloc &) {
+                return QStringLiteral("out of memory");
+            }
+        });
+        if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            // A reader blocked in opening the FIFO: a writer that comes and goes lets it go.
+            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+            reading.wait();
+            QFAIL("reading the network file blocked");
+        }
+        const QString error = reading.get();
+        QVERIFY2(error.contains(fragment), qPrintable(error));
+        QVERIFY2(error.contains(path), qPrintable(error));
+    }
+
+    // A huge text of a broken file is quoted in the message only in part.
+    void hugeTextsAreQuotedInPart_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("PhysId with blanks") << QByteArray(R"({"devices": [{"physId": " X)") << QByteArray(R"(", "deviceType": 715}]})");
+        QTest::newRow("unknown field") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "X)")
+                                       << QByteArray(R"(": 1}]})");
+        QTest::newRow("unknown top field") << QByteArray(R"({"devices": [], "X)") << QByteArray(R"(": 1})");
+        QTest::newRow("variable name") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 715, "variables": {".X)")
+                                       << QByteArray(R"(": 1}}]})");
+        QTest::newRow("variable of a bad device") << QByteArray(R"({"devices": [{"physId": "X1", "deviceType": 702, "variables": {"X)")
+                                                  << QByteArray(R"(": 1}}]})");
+        QTest::newRow("in the device of a later error") << QByteArray(R"({"devices": [{"physId": "X)")
+                                                        << QByteArray(R"(", "deviceType": 715, "fault": 300}]})");
+    }
+    void hugeTextsAreQuotedInPart()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        const QByteArray text = QByteArray("LONG") + QByteArray(15 * 1000 * 1000, 'y');
+        try {
+            SimNetwork::fromJson(before + text + after, QStringLiteral("net.json"));
+            QFAIL("the network was accepted");
+        } catch (const NetworkError &e) {
+            QVERIFY2(e.text().size() < 600, qPrintable(e.text().left(600)));
+            QVERIFY2(e.text().contains(QLatin1String("LONGyyy")), qPrintable(e.text()));
+            QVERIFY2(e.text().contains(QLatin1String("yyy...")), qPrintable(e.text()));
         }
     }
 

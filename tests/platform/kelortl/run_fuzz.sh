@@ -2,8 +2,9 @@
 # Builds the stream-reader fuzz target with clang's libFuzzer and runs it for a
 # bounded time. Exit 77 (skipped) only when clang++ is not installed.
 #   run_fuzz.sh <clang++ or empty> <out dir> <seconds> <include dir> <seed dir> <sources...>
+# KR_FUZZ_SECONDS, when set, replaces <seconds> (scripts/fuzz.sh runs the targets long).
 set -u
-clangxx="$1"; out="$2"; seconds="$3"; include="$4"; seeds="$5"; shift 5
+clangxx="$1"; out="$2"; seconds="${KR_FUZZ_SECONDS:-$3}"; include="$4"; seeds="$5"; shift 5
 if [ -z "$clangxx" ] || [ "$clangxx" = "CLANGXX-NOTFOUND" ] || ! command -v "$clangxx" >/dev/null 2>&1; then
   echo "clang++ is not installed: fuzz target skipped"
   exit 77

@@ -214,7 +214,7 @@ private slots:
         property(w, QStringLiteral("bool"), vtBool, QByteArray(1, '\x07'));
         property(w, QStringLiteral("text"), vtString, QByteArray("\x02\x00\x00\x00\xED\xA0", 6)); // a surrogate
         property(w, QStringLiteral("short"), vtInt32, QByteArray("\x01\x02", 2));
-        property(w, QStringLiteral("long text"), vtString, QByteArray("\xFF\x00\x00\x00ab", 6));
+        property(w, QStringLiteral("long text"), vtString, QByteArray("\xFF\x00\x00\x00" "ab", 6));
         property(w, QStringLiteral("list"), vtStringList, QByteArray("\xFF\xFF\xFF\xFF", 4));
         property(w, QStringLiteral("bytes"), vtBytes, QByteArray("\x09\x00\x00\x00", 4));
         // A name that is not UTF-8: the property is passed over.

@@ -3,6 +3,7 @@
 
 #include "RegDllHeader.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -77,6 +80,8 @@ private slots:
     void randomGarbageNeverCrashes();
     void unwritableConfigurationFolder();
     void changesByOtherWritersAreSeen();
+    void oversizedFileIsNeverRewritten();
+    void fileIsReadOncePerChange();
     void concurrentWritersLoseNothing();
 
 private:
@@ -491,6 +496,66 @@ void TestKRRegistry::changesByOtherWritersAreSeen()
     int value = 0;
     QCOMPARE(ReadSettingInteger("S", "", 0, "n", &value), KRREG_SUCCESS);
     QCOMPARE(value, 2);
+}
+
+// A settings file beyond the library's limit is read only in part: a change would
+// lose the rest, so every change is refused and the file stays as it is.
+void TestKRRegistry::oversizedFileIsNeverRewritten()
+{
+    writeRawSettings("[S]\nfirst=1\n");
+    constexpr qint64 Size = 65 * 1024 * 1024;
+    const QByteArray tail("\n[S]\nlast=2\n");
+    {
+        QFile file(settingsFile());
+        QVERIFY(file.resize(Size - tail.size())); // sparse: quick to make
+        QVERIFY(file.open(QIODevice::Append));
+        QCOMPARE(file.write(tail), tail.size());
+    }
+    const qint64 size = QFileInfo(settingsFile()).size();
+    int value = 0;
+    QCOMPARE(ReadSettingInteger("S", "", 0, "first", &value), KRREG_SUCCESS);
+    QCOMPARE(value, 1);
+    QCOMPARE(ReadSettingInteger("S", "", 0, "last", &value), KRREG_ERROR_NOT_FOUND);
+    QCOMPARE(WriteSettingInteger("S", "", 0, "MIBViewWidth", 400), KRREG_ERROR_IO);
+    QCOMPARE(WriteSettingString("S", "", 0, "t", "x"), KRREG_ERROR_IO);
+    QCOMPARE(DeleteSettings("S", "", 0, ""), KRREG_ERROR_IO);
+    QCOMPARE(QFileInfo(settingsFile()).size(), size);
+    QFile file(settingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.seek(size - tail.size()));
+    QCOMPARE(file.readAll(), tail);
+}
+
+// The file is read again only when it changes: the same file (inode), size and time
+// mean the same contents, so a rewrite in place that keeps all three is not seen.
+void TestKRRegistry::fileIsReadOncePerChange()
+{
+    const auto setTime = [](qint64 secondsAgo) {
+        const qint64 at = QDateTime::currentSecsSinceEpoch() - secondsAgo;
+        struct timespec times[2] = {{time_t(at), 0}, {time_t(at), 0}};
+        return ::utimensat(AT_FDCWD, QFile::encodeName(settingsFile()).constData(), times, 0) == 0;
+    };
+    writeRawSettings("[S]\nn=1\n");
+    QVERIFY(setTime(100));
+    int value = 0;
+    QCOMPARE(ReadSettingInteger("S", "", 0, "n", &value), KRREG_SUCCESS);
+    QCOMPARE(value, 1);
+
+    writeRawSettings("[S]\nn=2\n");
+    QVERIFY(setTime(100));
+    QCOMPARE(ReadSettingInteger("S", "", 0, "n", &value), KRREG_SUCCESS);
+    QCOMPARE(value, 1); // not read again
+
+    QVERIFY(setTime(50)); // a new time: read again
+    QCOMPARE(ReadSettingInteger("S", "", 0, "n", &value), KRREG_SUCCESS);
+    QCOMPARE(value, 2);
+
+    // A rewrite in place within the same tick of the file system's clock is seen
+    // as long as the time is recent.
+    QCOMPARE(WriteSettingInteger("S", "", 0, "n", 3), KRREG_SUCCESS);
+    writeRawSettings("[S]\nn=4\n");
+    QCOMPARE(ReadSettingInteger("S", "", 0, "n", &value), KRREG_SUCCESS);
+    QCOMPARE(value, 4);
 }
 
 void TestKRRegistry::concurrentWritersLoseNothing()
