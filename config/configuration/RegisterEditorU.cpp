@@ -602,9 +602,11 @@ void RegisterEditor::showManualOutput3()
         field->move(label->geometry().right() + 1 + 3, field->y());
         if (auto *edit = qobject_cast<QLineEdit *>(field))
             edit->setReadOnly(false);
-        panel->resize(field->geometry().right() + 1 + 2, panel->height());
+        // The manual value sits on the panel's second row, below the current.
+        panel->resize(qMax(field->geometry().right(), unit->geometry().right()) + 1 + 2, field->geometry().bottom() + 1);
     } else {
-        panel->resize(unit->geometry().right() + 1 + 2, panel->height());
+        // Cut after the "mA" label of the first row: the manual value is out of sight.
+        panel->resize(unit->geometry().right() + 1 + 2, field->y() > unit->geometry().bottom() ? field->y() - 2 : panel->height());
     }
 }
 

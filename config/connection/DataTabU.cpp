@@ -36,8 +36,10 @@ void DataTab::applyStartLayout()
                            static_cast<QWidget *>(ui.pnDataOut3Ana)})
         panel->move(OutputPanelLeft, panel->y());
 
+    // The manual value has a row of its own below the current: the panel is cut to
+    // the current's row, just after its "mA" label.
     const QRect unit = ui.laDataOut3AValU->geometry();
-    ui.pnDataOut3Ana->resize(unit.x() + unit.width() + 4, ui.pnDataOut3Ana->height());
+    ui.pnDataOut3Ana->resize(unit.x() + unit.width() + 4, ui.edDataOut3AVal->height());
 }
 
 namespace {

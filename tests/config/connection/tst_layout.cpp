@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QRadioButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 #include <QScreen>
 #include <QTabWidget>
@@ -56,9 +57,14 @@ QStringList cutCaptions(QWidget *page)
                 problems << where(w) + QLatin1String(" cuts \"") + group->title() + QLatin1Char('"');
         } else if (auto *list = qobject_cast<QComboBox *>(w); list && !list->isEditable()) {
             // Each entry can be read in the closed list, selected, and in its drop-down.
-            const int arrow = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 12;
+            QStyleOptionComboBox option;
+            option.initFrom(list);
+            option.rect = list->rect();
+            option.editable = false;
+            option.frame = list->hasFrame();
+            const int room = list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list).width() - 2;
             for (int i = 0; i < list->count(); ++i)
-                if (list->fontMetrics().horizontalAdvance(list->itemText(i)) + arrow > list->width())
+                if (list->fontMetrics().horizontalAdvance(list->itemText(i)) > room)
                     problems << where(w) + QLatin1String(" cuts \"") + list->itemText(i) + QLatin1Char('"');
         }
     }
