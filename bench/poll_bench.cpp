@@ -9,7 +9,8 @@
 //       loop (repaints, posted work and all) for that many seconds (default 20), and
 //       as long again with the timer stopped; the difference of the process CPU time
 //       of the two runs, divided by the ticks served, is what one polling tick costs
-//       the whole process.
+//       the whole process. Also shown: the same for a timer that does nothing (the
+//       event loop's own cost) and the tick timed inside the running loop.
 //
 // Runs on the offscreen platform with private settings folders. Times are the
 // process's CPU time (CLOCK_PROCESS_CPUTIME_ID), so waiting and other processes do
@@ -21,6 +22,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QMap>
 #include <QGuiApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -61,6 +63,19 @@ double percentile(std::vector<double> values, double p)
     std::sort(values.begin(), values.end());
     return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1))];
 }
+
+// Counts the paint events of each widget while it is installed.
+class PaintCounter : public QObject {
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType())
+            ++counts[watched->objectName().isEmpty() ? QString::fromLatin1(watched->metaObject()->className())
+                                                     : watched->objectName()];
+        return false;
+    }
+    QMap<QString, int> counts;
+};
 
 } // namespace
 
@@ -148,27 +163,43 @@ int main(int argc, char **argv)
     QEventLoop settle;
     QTimer::singleShot(500, &settle, &QEventLoop::quit);
     settle.exec();
-    auto run = [&](bool polling, int &ticksServed) {
+    // mode 0: idle; 1: polling; 2: a timer of the same interval that does nothing (the
+    // event loop's own cost of a wake-up); 3: polling through that timer, timing each
+    // tick inside the running event loop.
+    double insideLoop = 0;
+    QTimer bare;
+    bare.setInterval(window.ti715UpdateData->interval());
+    auto run = [&](int mode, int &ticksServed) {
         int served = 0;
-        QMetaObject::Connection counter =
-            QObject::connect(window.ti715UpdateData, &QTimer::timeout, [&served] { ++served; });
-        if (polling)
-            window.ti715UpdateData->start();
-        else
-            window.ti715UpdateData->stop();
+        QTimer *timer = mode == 1 ? window.ti715UpdateData : &bare;
+        QMetaObject::Connection counter = QObject::connect(timer, &QTimer::timeout, [&] {
+            ++served;
+            if (mode == 3) {
+                const double start = cpuMicroseconds();
+                poll.ti715UpdateDataTimer();
+                insideLoop += cpuMicroseconds() - start;
+            }
+        });
+        if (mode != 0)
+            timer->start();
         QEventLoop loop;
         QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
         const double start = cpuMicroseconds();
         loop.exec();
         const double used = cpuMicroseconds() - start;
-        window.ti715UpdateData->stop();
+        timer->stop();
         QObject::disconnect(counter);
         ticksServed = served;
         return used;
     };
-    int idleTicks = 0, pollTicks = 0;
-    const double idle = run(false, idleTicks);
-    const double polling = run(true, pollTicks);
+    int idleTicks = 0, pollTicks = 0, bareTicks = 0, loopTicks = 0;
+    const double idle = run(0, idleTicks);
+    PaintCounter paints;
+    app.installEventFilter(&paints);
+    const double polling = run(1, pollTicks);
+    app.removeEventFilter(&paints);
+    const double bareRun = run(2, bareTicks);
+    run(3, loopTicks);
     if (pollTicks == 0) {
         std::fprintf(stderr, "the polling timer never fired\n");
         return 1;
@@ -177,5 +208,16 @@ int main(int argc, char **argv)
     std::printf("  polling run %.0f us CPU for %d ticks, idle run %.0f us CPU\n", polling, pollTicks, idle);
     std::printf("  per tick:   %.1f us (in-process tick alone: %.1f us)\n", (polling - idle) / pollTicks,
                 median(ticks));
+    std::printf("  of which the event loop's own wake-up: %.1f us; the tick inside the loop: %.1f us\n",
+                bareTicks ? (bareRun - idle) / bareTicks : 0.0, loopTicks ? insideLoop / loopTicks : 0.0);
+    // What the polling run repainted (a frozen device: ideally nothing).
+    QList<QPair<int, QString>> painted;
+    for (auto it = paints.counts.cbegin(); it != paints.counts.cend(); ++it)
+        painted.append({it.value(), it.key()});
+    std::sort(painted.begin(), painted.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    std::printf("  repaints during the polling run:");
+    for (int i = 0; i < painted.size() && i < 8; ++i)
+        std::printf(" %s %d", qPrintable(painted.at(i).second), painted.at(i).first);
+    std::printf("%s\n", painted.isEmpty() ? " none" : "");
     return 0;
 }
