@@ -6,6 +6,7 @@
 #include "OperatorDriver.h"
 
 #include "DialogAnswerer.h"
+#include "LayoutCheck.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -18,60 +19,7 @@
 #include <QScreen>
 #include <QTabWidget>
 
-namespace {
-
-// The width a line edit has for its text.
-int textRoom(const QLineEdit *edit)
-{
-    QStyleOptionFrame option;
-    option.initFrom(edit);
-    option.rect = edit->rect();
-    option.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
-    QRect room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
-    room = room.marginsRemoved(edit->textMargins());
-    return room.width() - 2 * 2; // the line edit's own margin left and right of the text
-}
-
-QString where(const QWidget *w) { return w->objectName() + QLatin1String(" (") + w->metaObject()->className() + QLatin1Char(')'); }
-
-// Every caption of the controls on one tab page, as a list of problems.
-QStringList cutCaptions(QWidget *page)
-{
-    QStringList problems;
-    const QRect pageRect = page->rect();
-    for (QWidget *w : page->findChildren<QWidget *>()) {
-        if (!w->isVisibleTo(page) || w->objectName().startsWith(QLatin1String("qt_")))
-            continue;
-        const QRect onPage(w->mapTo(page, QPoint(0, 0)), w->size());
-        if (!pageRect.contains(onPage))
-            problems << where(w) + QLatin1String(" reaches beyond its tab page");
-        if (auto *label = qobject_cast<QLabel *>(w); label && !label->wordWrap() && !label->text().isEmpty()
-                                                       && label->pixmap().isNull()) {
-            if (label->sizeHint().width() > label->width() + 1 || label->fontMetrics().height() > label->height())
-                problems << where(w) + QLatin1String(" cuts \"") + label->text() + QLatin1Char('"');
-        } else if (auto *button = qobject_cast<QAbstractButton *>(w); button && !button->text().isEmpty()) {
-            if (button->sizeHint().width() > button->width() + 1)
-                problems << where(w) + QLatin1String(" cuts \"") + button->text() + QLatin1Char('"');
-        } else if (auto *group = qobject_cast<QGroupBox *>(w); group && !group->title().isEmpty()) {
-            if (group->fontMetrics().horizontalAdvance(group->title()) + 16 > group->width())
-                problems << where(w) + QLatin1String(" cuts \"") + group->title() + QLatin1Char('"');
-        } else if (auto *list = qobject_cast<QComboBox *>(w); list && !list->isEditable()) {
-            // Each entry can be read in the closed list, selected, and in its drop-down.
-            QStyleOptionComboBox option;
-            option.initFrom(list);
-            option.rect = list->rect();
-            option.editable = false;
-            option.frame = list->hasFrame();
-            const int room = list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list).width() - 2;
-            for (int i = 0; i < list->count(); ++i)
-                if (list->fontMetrics().horizontalAdvance(list->itemText(i)) > room)
-                    problems << where(w) + QLatin1String(" cuts \"") + list->itemText(i) + QLatin1Char('"');
-        }
-    }
-    return problems;
-}
-
-} // namespace
+using namespace layoutcheck;
 
 class LayoutTest : public QObject {
     Q_OBJECT
@@ -170,10 +118,7 @@ private slots:
         QCoreApplication::processEvents();
         QWidget *page = pages->widget(tab);
         // The tab's content, also the parts a setting shows only in some modes.
-        for (QWidget *w : page->findChildren<QWidget *>())
-            if (!w->objectName().startsWith(QLatin1String("qt_")) && w->isHidden()
-                && !qobject_cast<QTabWidget *>(w->parentWidget()) && !w->objectName().contains(QLatin1String("Off")))
-                w->show();
+        showWholePage(page);
         QCoreApplication::processEvents();
         const QStringList problems = cutCaptions(page);
         QVERIFY2(problems.isEmpty(), qPrintable(pages->tabText(tab) + QLatin1String(":\n") + problems.join(QLatin1Char('\n'))));

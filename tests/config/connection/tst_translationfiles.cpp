@@ -6,6 +6,7 @@
 
 #include "DialogAnswerer.h"
 #include "KRLanguage.h"
+#include "LayoutCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,15 +34,15 @@ private slots:
         QTest::addColumn<QString>("caption");
         QTest::newRow("General tab") << "tsGen" << "Allgemein";
         QTest::newRow("Data tab") << "tsData" << "Daten";
-        QTest::newRow("Output 2 tab") << "tsOut2" << "Ausgang 2";
-        QTest::newRow("Units / Input tab") << "tsInp" << "Einheiten / Eingang";
-        QTest::newRow("serial number") << "laGenNAddr" << "Seriennummer eingeben:";
-        QTest::newRow("node address button") << "btnApplyNAddr" << "Knotenadresse setzen";
+        QTest::newRow("Output 2 tab") << "tsOut2" << "Ausgang2";
+        QTest::newRow("Units / Input tab") << "tsInp" << "Einh. / Eingang";
+        QTest::newRow("serial number") << "laGenNAddr" << "Seriennummer:";
+        QTest::newRow("node address button") << "btnApplyNAddr" << "Adresse setzen";
         QTest::newRow("identification") << "grbGenModId" << "Identifikation";
         QTest::newRow("volume 1") << "laDataVol1" << "Volumen 1";
         QTest::newRow("temperature") << "laDataTemp" << "Temperatur";
-        QTest::newRow("batch start") << "btnOut2BatchStart" << "Charge starten";
-        QTest::newRow("undo") << "bbConUndo" << "Rückgängig";
+        QTest::newRow("batch start") << "btnOut2BatchStart" << "Starten";
+        QTest::newRow("undo") << "bbConUndo" << "Zurück";
     }
     void theMainWindowShowsGermanCaptions()
     {
@@ -62,6 +63,27 @@ private slots:
         else if (QTabWidget *pages = w.ui.pc715; pages->indexOf(widget) >= 0)
             shown = pages->tabText(pages->indexOf(widget));
         QCOMPARE(shown, caption);
+    }
+
+    // The German texts are as readable as the English ones.
+    void germanCaptionsAreReadableOnEveryTab()
+    {
+        OperatorDriver op;
+        TfrmKR715Config &w = op.open({});
+        QTabWidget *pages = w.ui.pc715;
+        QStringList problems;
+        for (int tab = 0; tab < pages->count(); ++tab) {
+            pages->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            layoutcheck::showWholePage(pages->widget(tab));
+            QCoreApplication::processEvents();
+            problems += layoutcheck::cutCaptions(pages->widget(tab));
+        }
+        for (const char *name : {"la715PhysId", "la715Flow", "la715Vol1", "la715Vol2", "laConError", "bu715HELP"})
+            if (auto *label = op.get<QLabel>(QLatin1String(name)); label && label->sizeHint().width() > label->width() + 1)
+                problems << QLatin1String(name);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+        QVERIFY(pages->tabBar()->sizeHint().width() <= pages->width());
     }
 
     void germanListEntriesAndMessages()
