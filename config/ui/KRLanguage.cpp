@@ -252,8 +252,9 @@ bool TKRLanguage::save(const QString &file)
     };
     bool written = write(file);
     // An installed program cannot write its own folder: the additions are kept in the
-    // user's data folder instead of being lost.
-    if (!written && file == defaultFileName()) {
+    // user's data folder instead of being lost. (A program folder that does not exist
+    // is no installation: its additions stay in memory.)
+    if (!written && file == defaultFileName() && QFileInfo(m_applicationDirectory).isDir()) {
         const QString user = userFileName();
         written = !user.isEmpty() && QDir().mkpath(QFileInfo(user).absolutePath()) && write(user);
     }

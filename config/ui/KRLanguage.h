@@ -43,8 +43,8 @@ public:
     QString defaultFileName() const;
     // FileName, or the default file when FileName is empty.
     QString effectiveFileName() const;
-    // Where the additions to the default file go when the program folder cannot be
-    // written (an installed program): the same file name in the product's folder of
+    // Where the additions to the default file go when the program folder exists but
+    // cannot be written (an installed program): the same file name in the product's folder of
     // the user's data folder ($XDG_DATA_HOME/KR/). When that file exists, its lines
     // that the default file lacks are loaded after the default file's own.
     QString userFileName() const;
