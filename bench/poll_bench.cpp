@@ -2,8 +2,15 @@
 // and of a whole cycle of 20 ticks, with the main window polling a frozen KR 715 of
 // the in-process simulated network (every slot is served, nothing is traced).
 //
-//   poll_bench [cycles]        measures that many cycles (default 500) after two
-//                              cycles of warm-up and prints the medians in microseconds
+//   poll_bench [cycles] [seconds]
+//       in-process: measures that many cycles (default 500) after two cycles of
+//       warm-up and prints the medians of the tick alone in microseconds;
+//       whole process: then runs the shown window with its real 50 ms timer and event
+//       loop (repaints, posted work and all) for that many seconds (default 20), and
+//       as long again with the timer stopped; the difference of the process CPU time
+//       of the two runs, divided by the ticks served, is what one polling tick costs
+//       the whole process. Also shown: the same for a timer that does nothing (the
+//       event loop's own cost) and the tick timed inside the running loop.
 //
 // Runs on the offscreen platform with private settings folders. Times are the
 // process's CPU time (CLOCK_PROCESS_CPUTIME_ID), so waiting and other processes do
@@ -14,6 +21,9 @@
 #include "PollCycle.h"
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QMap>
+#include <QGuiApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -54,11 +64,25 @@ double percentile(std::vector<double> values, double p)
     return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1))];
 }
 
+// Counts the paint events of each widget while it is installed.
+class PaintCounter : public QObject {
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType())
+            ++counts[watched->objectName().isEmpty() ? QString::fromLatin1(watched->metaObject()->className())
+                                                     : watched->objectName()];
+        return false;
+    }
+    QMap<QString, int> counts;
+};
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
+    const int seconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
 
     QTemporaryDir home;
     if (!home.isValid())
@@ -133,5 +157,67 @@ int main(int argc, char **argv)
         std::printf("%s %d:%.1f", slot == 11 ? "\n                   " : "", slot,
                     median(bySlot[static_cast<size_t>(slot)]));
     std::printf("\n");
+
+    // Whole process: the window on screen, the timers and the event loop as in use.
+    window.show();
+    QEventLoop settle;
+    QTimer::singleShot(500, &settle, &QEventLoop::quit);
+    settle.exec();
+    // mode 0: idle; 1: polling; 2: a timer of the same interval that does nothing (the
+    // event loop's own cost of a wake-up); 3: polling through that timer, timing each
+    // tick inside the running event loop.
+    double insideLoop = 0;
+    QTimer bare;
+    bare.setInterval(window.ti715UpdateData->interval());
+    auto run = [&](int mode, int &ticksServed) {
+        int served = 0;
+        QTimer *timer = mode == 1 ? window.ti715UpdateData : &bare;
+        QMetaObject::Connection counter = QObject::connect(timer, &QTimer::timeout, [&] {
+            ++served;
+            if (mode == 3) {
+                const double start = cpuMicroseconds();
+                poll.ti715UpdateDataTimer();
+                insideLoop += cpuMicroseconds() - start;
+            }
+        });
+        if (mode != 0)
+            timer->start();
+        QEventLoop loop;
+        QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+        const double start = cpuMicroseconds();
+        loop.exec();
+        const double used = cpuMicroseconds() - start;
+        timer->stop();
+        QObject::disconnect(counter);
+        ticksServed = served;
+        return used;
+    };
+    int idleTicks = 0, pollTicks = 0, bareTicks = 0, loopTicks = 0;
+    const double idle = run(0, idleTicks);
+    PaintCounter paints;
+    app.installEventFilter(&paints);
+    const double polling = run(1, pollTicks);
+    app.removeEventFilter(&paints);
+    const double bareRun = run(2, bareTicks);
+    run(3, loopTicks);
+    if (pollTicks == 0) {
+        std::fprintf(stderr, "the polling timer never fired\n");
+        return 1;
+    }
+    std::printf("whole process, window shown (%s), %d s runs:\n", qPrintable(QGuiApplication::platformName()), seconds);
+    std::printf("  polling run %.0f us CPU for %d ticks, idle run %.0f us CPU\n", polling, pollTicks, idle);
+    std::printf("  per tick:   %.1f us (in-process tick alone: %.1f us)\n", (polling - idle) / pollTicks,
+                median(ticks));
+    std::printf("  of which the event loop's own wake-up: %.1f us; the tick inside the loop: %.1f us\n",
+                bareTicks ? (bareRun - idle) / bareTicks : 0.0, loopTicks ? insideLoop / loopTicks : 0.0);
+    // What the polling run repainted (a frozen device: ideally nothing).
+    QList<QPair<int, QString>> painted;
+    for (auto it = paints.counts.cbegin(); it != paints.counts.cend(); ++it)
+        painted.append({it.value(), it.key()});
+    std::sort(painted.begin(), painted.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    std::printf("  repaints during the polling run:");
+    for (int i = 0; i < painted.size() && i < 8; ++i)
+        std::printf(" %s %d", qPrintable(painted.at(i).second), painted.at(i).first);
+    std::printf("%s\n", painted.isEmpty() ? " none" : "");
     return 0;
 }

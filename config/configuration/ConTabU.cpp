@@ -1,5 +1,8 @@
 #include "ConTabU.h"
 #include "ConfigFileText.h"
+#include "RegisterCodec.h"
+
+#include <array>
 
 #include "DialogService.h"
 #include "KR715Session.h"
@@ -226,39 +229,23 @@ void ConTab::bbConLoadE1_8Click()
     if (memo.exec() != QDialog::Accepted)
         return;
 
-    // The registers are taken in file order; a line that is missing (or too long for
-    // its register) ends the load there, and the registers already set keep their new
-    // texts and states.
-    auto value = [&lines](int line) -> std::optional<QString> {
-        if (line > lines->size())
-            return std::nullopt;
-        // Blanks around the value are left by text editors; no register text has any.
-        return lines->at(line - 1).mid(RegisterPrefixLength).trimmed();
-    };
-    using Result = RegisterEditor::LoadResult;
-    bool failed = false;
-    bool incomplete = false;
-    auto loadRegister = [&](int reg, const std::optional<QString> &text) {
+    // A load is all or nothing: every register line must be there and valid for its
+    // register before any register, state or history entry changes.
+    std::array<QString, 9> texts;
+    for (const int reg : {1, 2, 3, 5, 6, 7, 8}) {
+        const int line = reg + 1;
+        const std::optional<QString> text = line <= lines->size()
+            ? regcodec::fileRegisterText(reg, lines->at(line - 1).mid(RegisterPrefixLength))
+            : std::nullopt;
         if (!text) {
-            failed = true;
-            return false;
+            dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
+            return;
         }
-        const Result result = m_editor->loadRegisterText(reg, *text);
-        failed = result == Result::NotTaken;
-        incomplete = incomplete || result == Result::Incomplete;
-        return !failed;
-    };
-    for (const int reg : {1, 2, 3, 5, 6, 7})
-        if (!loadRegister(reg, value(reg + 1)))
-            break;
-    if (!failed) {
-        // E8 without the node address of the file: the device keeps its own.
-        const std::optional<QString> text = value(LastRegisterLine);
-        loadRegister(8, text ? std::optional<QString>(text->left(4) + nodeAddressDigits(m_session)) : std::nullopt);
+        texts[static_cast<size_t>(reg)] = *text;
     }
+    // E8 without the node address of the file: the device keeps its own.
+    texts[8] += nodeAddressDigits(m_session);
+    for (const int reg : {1, 2, 3, 5, 6, 7, 8})
+        m_editor->loadRegisterText(reg, texts[static_cast<size_t>(reg)]);
     m_editor->endLoad();
-    if (failed)
-        dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
-    else if (incomplete)
-        dialogs->warning(window(), translate(QStringLiteral("Missing digit in register")));
 }

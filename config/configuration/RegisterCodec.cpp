@@ -1,5 +1,9 @@
 #include "RegisterCodec.h"
 
+#include "NumberFormat.h"
+
+#include <cmath>
+
 namespace regcodec {
 
 QString sixDigitHex(qint32 value)
@@ -46,6 +50,38 @@ QString withDigit(const QString &text, int k, int value)
     if (k >= 1 && k <= result.size() && value >= 0 && value < 16)
         result[k - 1] = QString::number(value, 16).toUpper().at(0);
     return result;
+}
+
+static bool allHexDigits(const QString &text)
+{
+    for (const QChar c : text)
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
+              || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))))
+            return false;
+    return true;
+}
+
+std::optional<QString> fileRegisterText(int reg, const QString &text)
+{
+    const QString t = text.trimmed();
+    if (isRealRegister(reg)) {
+        double v = 0;
+        if (t.isEmpty() || !numfmt::parseReal(t, v) || !std::isfinite(static_cast<float>(v)))
+            return std::nullopt;
+        return t;
+    }
+    if (reg == 8) {
+        const QString first = t.left(4);
+        if (first.size() < 4 || !allHexDigits(first))
+            return std::nullopt;
+        return first.toUpper();
+    }
+    if (isCodeRegister(reg)) {
+        if (t.size() != 6 || !allHexDigits(t))
+            return std::nullopt;
+        return t.toUpper();
+    }
+    return std::nullopt;
 }
 
 } // namespace regcodec

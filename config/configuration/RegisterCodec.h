@@ -35,4 +35,12 @@ std::optional<int> digit(const QString &text, int k);
 // a text shorter than six characters starts from "000000".
 QString withDigit(const QString &text, int k, int value);
 
+// The register text a configuration file line gives register reg (1 to 8, the text
+// after the line's prefix, blanks around it ignored), or empty when the text is not
+// valid for the register: a real register needs a number in the user's locale that
+// fits single precision; a code register exactly six hexadecimal digits (given back
+// in upper case); E8 only its first four characters, hexadecimal digits (the node
+// address that follows belongs to the device), given back as those four.
+std::optional<QString> fileRegisterText(int reg, const QString &text);
+
 } // namespace regcodec

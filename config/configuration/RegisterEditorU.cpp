@@ -1,6 +1,7 @@
 #include "RegisterEditorU.h"
 
 #include "DialogService.h"
+#include "EntryCheck.h"
 #include "InpTabU.h"
 #include "KRComboBox.h"
 #include "KREdit.h"
@@ -96,7 +97,8 @@ QString RegisterEditor::registerText(int reg) const
 
 void RegisterEditor::setRegisterText(int reg, const QString &text)
 {
-    if (TKREdit *edit = registerEdit(reg))
+    TKREdit *edit = registerEdit(reg);
+    if (edit && edit->text() != text)
         edit->setText(text);
 }
 
@@ -169,9 +171,10 @@ void RegisterEditor::DecodeRegister(int reg)
         ~Spreading() { --depth; }
     } spreading(m_spreading);
     const QString text = registerText(reg);
+    // A field the operator is typing in (the serial number of the General tab, say)
+    // keeps the operator's text.
     auto setField = [this](const char *name, const QString &t) {
-        if (auto *edit = m_session.controls.get<QLineEdit>(QLatin1String(name)))
-            edit->setText(t);
+        TKREdit::showText(m_session.controls.get<QLineEdit>(QLatin1String(name)), t);
     };
     switch (reg) {
     case 1:
@@ -311,7 +314,7 @@ void RegisterEditor::decodeE8(const QString &text)
     if (!d5 || !d6)
         return;
     if (auto *node = m_session.controls.get<QLineEdit>(QStringLiteral("edGenNodeNo")))
-        node->setText(QString::number(*d5 * 16 + *d6));
+        TKREdit::showText(node, QString::number(*d5 * 16 + *d6));
     if (m_inp) {
         m_inp->ShowUnitLabels();
         m_inp->cmbInpTimeConstChange();
@@ -487,6 +490,22 @@ void RegisterEditor::StandardUpdate(QObject *sender)
     // 5. While the device answers, the edited register is to be written.
     if (!online() || m_decoding > 0)
         return;
+    // A real register takes only a number the device can hold: anything else is
+    // refused at once (it could never be written) and the register is read again.
+    const int realRegister = name == QLatin1String("edOut3PiPBand") || name == QLatin1String("edOut3ScaleOut3") ? 5
+                             : name == QLatin1String("edOut3PiTi")                                               ? 2
+                             : name == QLatin1String("edInpMeterSize")                                           ? 1
+                             : (reg == 1 || reg == 2 || reg == 5)                                                ? reg
+                                                                                                                 : 0;
+    if (realRegister && !entrycheck::isDeviceNumber(edit->text())) {
+        m_session.state(realRegister) = ExchangeState::Reading;
+        // Told once: not again when the refused text is only passed through.
+        const TKREdit::UpdateReason reason = edit->lastUpdateReason();
+        if (reason == TKREdit::UpdateReason::EnterKey
+            || (reason == TKREdit::UpdateReason::Left && edit->lastUpdateChangedText()))
+            entrycheck::refuse(m_session, m_window, name);
+        return;
+    }
     if (name == QLatin1String("edOut3PiPBand") || name == QLatin1String("edOut3ScaleOut3")) {
         EncodeRegister(5, 0, edit->text());
         m_session.state(5) = ExchangeState::WritePending;
@@ -583,9 +602,11 @@ void RegisterEditor::showManualOutput3()
         field->move(label->geometry().right() + 1 + 3, field->y());
         if (auto *edit = qobject_cast<QLineEdit *>(field))
             edit->setReadOnly(false);
-        panel->resize(field->geometry().right() + 1 + 2, panel->height());
+        // The manual value sits on the panel's second row, below the current.
+        panel->resize(qMax(field->geometry().right(), unit->geometry().right()) + 1 + 2, field->geometry().bottom() + 1);
     } else {
-        panel->resize(unit->geometry().right() + 1 + 2, panel->height());
+        // Cut after the "mA" label of the first row: the manual value is out of sight.
+        panel->resize(unit->geometry().right() + 1 + 2, field->y() > unit->geometry().bottom() ? field->y() - 2 : panel->height());
     }
 }
 

@@ -1,5 +1,7 @@
 #include "ConfigKR715U.h"
 
+#include "KRFormScale.h"
+
 #include "ConTabU.h"
 #include "DataTabU.h"
 #include "DeviceLink.h"
@@ -107,7 +109,7 @@ TfrmKR715Config::TfrmKR715Config(const QStringList &arguments, QWidget *parent)
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(406, 459);
     // All six tab captions fit the window's width without scroll buttons.
-    ui.pc715->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 5px; }"));
+    ui.pc715->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 3px; }"));
     ui.pc715->setUsesScrollButtons(false);
 
     ti715UpdateData = new QTimer(this);
@@ -244,6 +246,12 @@ void TfrmKR715Config::FormCreate()
 
     // 8. Hints.
     setupHints();
+
+    // The window and its forms grow with a font larger than the design's.
+    if (const double scale = krscale::factor(); scale > 1.0) {
+        setFixedSize(krscale::scaled(width(), scale), krscale::scaled(height(), scale));
+        krscale::scaleChildren(this, scale);
+    }
 
     // 9. The unit the meter size is given in.
     if (auto *units = m_session.controls.get<TKRComboBox>(QStringLiteral("cmbInpUnitChoice")))

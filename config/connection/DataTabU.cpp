@@ -1,5 +1,7 @@
 #include "DataTabU.h"
 
+#include "EntryCheck.h"
+
 #include "KR715Session.h"
 #include "KRComboBox.h"
 #include "KREdit.h"
@@ -34,8 +36,10 @@ void DataTab::applyStartLayout()
                            static_cast<QWidget *>(ui.pnDataOut3Ana)})
         panel->move(OutputPanelLeft, panel->y());
 
+    // The manual value has a row of its own below the current: the panel is cut to
+    // the current's row, just after its "mA" label.
     const QRect unit = ui.laDataOut3AValU->geometry();
-    ui.pnDataOut3Ana->resize(unit.x() + unit.width() + 4, ui.pnDataOut3Ana->height());
+    ui.pnDataOut3Ana->resize(unit.x() + unit.width() + 4, ui.edDataOut3AVal->height());
 }
 
 namespace {
@@ -51,28 +55,31 @@ void DataTab::connectHandlers()
     connect(ui.imgDataOut3Off, &TImage::OnClick, this, &DataTab::imgDataOut3OffClick);
 
     // Enter, exit and Enter key of one field.
-    auto wire = [this](TKREdit *edit, void (DataTab::*enter)(), void (DataTab::*exit)()) {
+    auto wire = [this](TKREdit *edit, void (DataTab::*enter)(), void (DataTab::*exit)(), void (DataTab::*keyPress)()) {
         if (!edit)
             return;
         if (enter)
             connect(edit, &TKREdit::OnEnter, this, enter);
-        if (exit) {
+        if (exit)
             connect(edit, &TKREdit::OnExit, this, exit);
-            connect(edit, &TKREdit::OnKeyDown, this, [this, exit](QObject *, int key) {
+        if (keyPress)
+            connect(edit, &TKREdit::OnKeyDown, this, [this, keyPress](QObject *, int key) {
                 if (isEnter(key))
-                    (this->*exit)();
+                    (this->*keyPress)();
             });
-        }
     };
-    wire(ui.edDataFlow, &DataTab::edDataFlowEnter, &DataTab::edDataFlowExit);
-    wire(c.get<TKREdit>(QStringLiteral("ed715Flow")), &DataTab::edDataFlowEnter, &DataTab::ed715FlowExit);
-    wire(ui.edDataVol1, &DataTab::edDataVol1Enter, &DataTab::edDataVol1Exit);
-    wire(c.get<TKREdit>(QStringLiteral("ed715Vol1")), &DataTab::edDataVol1Enter, &DataTab::ed715Vol1Exit);
-    wire(ui.edDataVol2, &DataTab::edDataVol2Enter, &DataTab::edDataVol2Exit);
-    wire(c.get<TKREdit>(QStringLiteral("ed715Vol2")), &DataTab::edDataVol2Enter, &DataTab::ed715Vol2Exit);
-    wire(ui.edDataSetP, &DataTab::edDataSetPEnter, nullptr);
-    wire(c.get<TKREdit>(QStringLiteral("edOut2SetP")), &DataTab::edDataSetPEnter, nullptr);
-    wire(c.get<TKREdit>(QStringLiteral("edOut3SetP")), &DataTab::edDataSetPEnter, nullptr);
+    wire(ui.edDataFlow, &DataTab::edDataFlowEnter, &DataTab::edDataFlowExit, &DataTab::edDataFlowKeyPress);
+    wire(c.get<TKREdit>(QStringLiteral("ed715Flow")), &DataTab::edDataFlowEnter, &DataTab::ed715FlowExit,
+         &DataTab::ed715FlowKeyPress);
+    wire(ui.edDataVol1, &DataTab::edDataVol1Enter, &DataTab::edDataVol1Exit, &DataTab::edDataVol1KeyPress);
+    wire(c.get<TKREdit>(QStringLiteral("ed715Vol1")), &DataTab::edDataVol1Enter, &DataTab::ed715Vol1Exit,
+         &DataTab::ed715Vol1KeyPress);
+    wire(ui.edDataVol2, &DataTab::edDataVol2Enter, &DataTab::edDataVol2Exit, &DataTab::edDataVol2KeyPress);
+    wire(c.get<TKREdit>(QStringLiteral("ed715Vol2")), &DataTab::edDataVol2Enter, &DataTab::ed715Vol2Exit,
+         &DataTab::ed715Vol2KeyPress);
+    wire(ui.edDataSetP, &DataTab::edDataSetPEnter, nullptr, nullptr);
+    wire(c.get<TKREdit>(QStringLiteral("edOut2SetP")), &DataTab::edDataSetPEnter, nullptr, nullptr);
+    wire(c.get<TKREdit>(QStringLiteral("edOut3SetP")), &DataTab::edDataSetPEnter, nullptr, nullptr);
     connect(ui.edDataSetP, &TKREdit::OnKREditUpDate, this, &DataTab::edDataSetPKREditUpDate);
     if (auto *edit = c.get<TKREdit>(QStringLiteral("edOut3SetP")))
         connect(edit, &TKREdit::OnKREditUpDate, this, &DataTab::edOut3SetPKREditUpDate);
@@ -146,6 +153,33 @@ void DataTab::imgDataOut3OffClick()
     mark(SlotOutput3, int(ExchangeState::WritePending));
 }
 
+TKREdit *DataTab::field(const char *name) const
+{
+    return m_session.controls.get<TKREdit>(QLatin1String(name));
+}
+
+void DataTab::finishEntry(int slot, const char *name, const char *copyTo, bool confirmed)
+{
+    TKREdit *edit = field(name);
+    if (!edit)
+        return;
+    if (!confirmed && !edit->lastUpdateChangedText()) {
+        // Passed through: the value shown is the device's, nothing to send. A value
+        // confirmed before and not yet sent stays pending.
+        if (m_session.device.contact && m_session.state(slot) == ExchangeState::Editing)
+            m_session.state(slot) = ExchangeState::Reading;
+        return;
+    }
+    if (m_session.device.contact && !entrycheck::isDeviceNumber(edit->text())) {
+        m_session.state(slot) = ExchangeState::Reading;
+        entrycheck::refuse(m_session, window(), QLatin1String(name));
+        return;
+    }
+    if (copyTo)
+        copyText(name, copyTo);
+    mark(slot, int(ExchangeState::WritePending));
+}
+
 void DataTab::edDataFlowEnter()
 {
     if (testMode())
@@ -154,62 +188,81 @@ void DataTab::edDataFlowEnter()
 
 void DataTab::ed715FlowExit()
 {
-    if (!testMode())
-        return;
-    copyText("ed715Flow", "edDataFlow");
-    mark(SlotFlow, int(ExchangeState::WritePending));
+    if (testMode())
+        finishEntry(SlotFlow, "ed715Flow", "edDataFlow", false);
+}
+
+void DataTab::ed715FlowKeyPress()
+{
+    if (testMode())
+        finishEntry(SlotFlow, "ed715Flow", "edDataFlow", true);
 }
 
 void DataTab::edDataFlowExit()
 {
     if (testMode())
-        mark(SlotFlow, int(ExchangeState::WritePending));
+        finishEntry(SlotFlow, "edDataFlow", nullptr, false);
+}
+
+void DataTab::edDataFlowKeyPress()
+{
+    if (testMode())
+        finishEntry(SlotFlow, "edDataFlow", nullptr, true);
 }
 
 void DataTab::edDataVol1Enter() { mark(SlotVolume1, int(ExchangeState::Editing)); }
-void DataTab::edDataVol1Exit() { mark(SlotVolume1, int(ExchangeState::WritePending)); }
-void DataTab::ed715Vol1Exit()
-{
-    copyText("ed715Vol1", "edDataVol1");
-    mark(SlotVolume1, int(ExchangeState::WritePending));
-}
+void DataTab::edDataVol1Exit() { finishEntry(SlotVolume1, "edDataVol1", nullptr, false); }
+void DataTab::edDataVol1KeyPress() { finishEntry(SlotVolume1, "edDataVol1", nullptr, true); }
+void DataTab::ed715Vol1Exit() { finishEntry(SlotVolume1, "ed715Vol1", "edDataVol1", false); }
+void DataTab::ed715Vol1KeyPress() { finishEntry(SlotVolume1, "ed715Vol1", "edDataVol1", true); }
 
 void DataTab::edDataVol2Enter() { mark(SlotVolume2, int(ExchangeState::Editing)); }
-void DataTab::edDataVol2Exit() { mark(SlotVolume2, int(ExchangeState::WritePending)); }
-void DataTab::ed715Vol2Exit()
-{
-    copyText("ed715Vol2", "edDataVol2");
-    mark(SlotVolume2, int(ExchangeState::WritePending));
-}
+void DataTab::edDataVol2Exit() { finishEntry(SlotVolume2, "edDataVol2", nullptr, false); }
+void DataTab::edDataVol2KeyPress() { finishEntry(SlotVolume2, "edDataVol2", nullptr, true); }
+void DataTab::ed715Vol2Exit() { finishEntry(SlotVolume2, "ed715Vol2", "edDataVol2", false); }
+void DataTab::ed715Vol2KeyPress() { finishEntry(SlotVolume2, "ed715Vol2", "edDataVol2", true); }
 
 void DataTab::edDataSetPEnter() { mark(SlotSetPoint, int(ExchangeState::Editing)); }
 
-void DataTab::edDataSetPKREditUpDate()
+void DataTab::finishSetpoint(const char *name, const char *copyTo1, const char *copyTo2)
 {
-    copyText("edDataSetP", "edOut3SetP");
-    copyText("edDataSetP", "edOut2SetP");
+    TKREdit *edit = field(name);
+    if (!edit)
+        return;
+    const bool byOperator = edit->lastUpdateReason() != TKREdit::UpdateReason::Program;
+    if (edit->lastUpdateReason() == TKREdit::UpdateReason::Left && !edit->lastUpdateChangedText()) {
+        if (m_session.device.contact && m_session.state(SlotSetPoint) == ExchangeState::Editing)
+            m_session.state(SlotSetPoint) = ExchangeState::Reading;
+        return;
+    }
+    if (m_session.device.contact && !entrycheck::isDeviceNumber(edit->text())) {
+        m_session.state(SlotSetPoint) = ExchangeState::Reading;
+        if (byOperator)
+            entrycheck::refuse(m_session, window(), QLatin1String(name));
+        return;
+    }
+    copyText(name, copyTo1);
+    copyText(name, copyTo2);
     mark(SlotSetPoint, int(ExchangeState::WritePending));
 }
 
-void DataTab::edOut3SetPKREditUpDate()
-{
-    copyText("edOut3SetP", "edDataSetP");
-    copyText("edOut3SetP", "edOut2SetP");
-    mark(SlotSetPoint, int(ExchangeState::WritePending));
-}
-
-void DataTab::edOut2SetPKREditUpDate()
-{
-    copyText("edOut2SetP", "edDataSetP");
-    copyText("edOut2SetP", "edOut3SetP");
-    mark(SlotSetPoint, int(ExchangeState::WritePending));
-}
+void DataTab::edDataSetPKREditUpDate() { finishSetpoint("edDataSetP", "edOut3SetP", "edOut2SetP"); }
+void DataTab::edOut3SetPKREditUpDate() { finishSetpoint("edOut3SetP", "edDataSetP", "edOut2SetP"); }
+void DataTab::edOut2SetPKREditUpDate() { finishSetpoint("edOut2SetP", "edDataSetP", "edOut3SetP"); }
 
 void DataTab::edDataManSetOut3KREditUpDate()
 {
+    TKREdit *edit = ui.edDataManSetOut3;
+    if (edit->lastUpdateReason() == TKREdit::UpdateReason::Left && !edit->lastUpdateChangedText()) {
+        if (m_session.device.contact && m_session.state(SlotAvailable) == ExchangeState::Editing)
+            m_session.state(SlotAvailable) = ExchangeState::Reading;
+        return;
+    }
     double value = 0;
-    if (!numfmt::parseReal(ui.edDataManSetOut3->text(), value)) {
+    if (!entrycheck::isDeviceNumber(edit->text()) || !numfmt::parseReal(edit->text(), value)) {
         m_session.state(SlotAvailable) = ExchangeState::Reading;
+        if (m_session.device.contact && edit->lastUpdateReason() != TKREdit::UpdateReason::Program)
+            entrycheck::refuse(m_session, window(), QStringLiteral("edDataManSetOut3"));
         return;
     }
     m_session.availableValue = value;

@@ -49,6 +49,9 @@ public:
 
     // Value entry: Editing while the operator types, WritePending when the value is
     // complete (the marks only while the device answers; flow only in test mode).
+    // Enter completes an entry; leaving a field completes it only when the operator
+    // changed its text (a field passed through writes nothing and returns to reading).
+    // A text the device cannot take is refused with a warning naming the field.
     void edDataFlowEnter();
     void ed715FlowExit();
     void edDataFlowExit();
@@ -64,6 +67,13 @@ public:
     void edOut2SetPKREditUpDate();
     void edDataManSetOut3KREditUpDate();
     void btnOut2BatchStartClick();
+    // Enter in a value field.
+    void edDataFlowKeyPress();
+    void ed715FlowKeyPress();
+    void edDataVol1KeyPress();
+    void ed715Vol1KeyPress();
+    void edDataVol2KeyPress();
+    void ed715Vol2KeyPress();
 
     // Progress of a running batch (every 250 ms).
     void tiOut2BatchCalcTimer();
@@ -72,6 +82,14 @@ private:
     void mark(int slot, int state);
     bool testMode() const;
     void copyText(const char *from, const char *to);
+    TKREdit *field(const char *name) const;
+    // The end of an entry in field: confirmed (Enter) or left. A changed or confirmed
+    // entry is copied to copyTo (when given) and marks the slot WritePending, when its
+    // text is a number the device takes; otherwise the operator is told and the slot
+    // returns to Reading. An entry left unchanged returns the slot to Reading.
+    void finishEntry(int slot, const char *name, const char *copyTo, bool confirmed);
+    // The same for the update event of a setpoint field, copied to the two others.
+    void finishSetpoint(const char *name, const char *copyTo1, const char *copyTo2);
 
     KR715Session &m_session;
 };

@@ -6,7 +6,6 @@
 #include "PhysIdHistory.h"
 #include "RegisterCodec.h"
 
-#include <QCompleter>
 #include <QLineEdit>
 #include <QLocale>
 #include <QTabWidget>
@@ -45,11 +44,15 @@ DeviceLink::DeviceLink(KR715Session &session, QWidget *window, QTimer *updateTim
     , m_physIdBox(session.controls.get<TKRComboBox>(QStringLiteral("cmb715PhysId")))
     , m_errorBox(session.controls.get<QComboBox>(QStringLiteral("cmb715Error")))
 {
-    // A typed PhysId stays as typed: Enter must not replace it by a listed entry that
+    // A typed PhysId stays as typed. The history is offered in the drop-down list but
+    // never completed into the box ("FT101" typed must not become "FT101.Flow"), and
+    // Enter neither adds the text to the list nor replaces it by a listed entry that
     // differs only in letter case (that would count as choosing the entry and select
-    // the device a second time).
-    if (m_physIdBox && m_physIdBox->completer())
-        m_physIdBox->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    // the device a second time): the history is kept by AddToPhysIdHistory alone.
+    if (m_physIdBox) {
+        m_physIdBox->setCompleter(nullptr);
+        m_physIdBox->setInsertPolicy(QComboBox::NoInsert);
+    }
 }
 
 QString DeviceLink::translate(const QString &text) const
@@ -105,8 +108,11 @@ void DeviceLink::emptyIdentification()
 
 void DeviceLink::confirmPhysIdBox()
 {
-    if (m_physIdBox)
+    if (m_physIdBox) {
         m_physIdBox->setEditText(m_session.device.currentPhysId);
+        if (m_physIdBox->lineEdit() && !m_physIdBox->hasFocus())
+            m_physIdBox->lineEdit()->setCursorPosition(0);
+    }
 }
 
 void DeviceLink::SelectDevice(const QString &physId)
@@ -244,9 +250,19 @@ bool DeviceLink::CheckServerError()
         }
     }
     if (m_errorBox) {
+        // The error line shows the start of its text (a long message is cut at its
+        // end, not its beginning) and the whole text as its tool tip. The same text
+        // again (every tick) is not set again.
         const QSignalBlocker blocker(m_errorBox);
-        m_errorBox->setCurrentIndex(-1);
-        m_errorBox->setEditText(device.lastErrorText);
+        if (m_errorBox->currentIndex() != -1)
+            m_errorBox->setCurrentIndex(-1);
+        if (m_errorBox->currentText() != device.lastErrorText) {
+            m_errorBox->setEditText(device.lastErrorText);
+            if (QLineEdit *line = m_errorBox->lineEdit())
+                line->setCursorPosition(0);
+        }
+        if (m_errorBox->toolTip() != device.lastErrorText)
+            m_errorBox->setToolTip(device.lastErrorText);
     }
     return failed;
 }

@@ -2,6 +2,7 @@
 
 #include "DeviceLink.h"
 #include "KRBevel.h"
+#include "KREdit.h"
 #include "NumberFormat.h"
 #include "RegisterCodec.h"
 #include "RegisterDecoder.h"
@@ -31,10 +32,11 @@ QString PollCycle::text(const char *name) const
     return edit ? edit->text() : QString();
 }
 
+// A value shown again unchanged is not set again (no repaint, no change rules), and a
+// field the operator is typing in keeps the operator's text.
 void PollCycle::setText(const char *name, const QString &text)
 {
-    if (auto *edit = m_session.controls.get<QLineEdit>(QLatin1String(name)))
-        edit->setText(text);
+    TKREdit::showText(m_session.controls.get<QLineEdit>(QLatin1String(name)), text);
 }
 
 int PollCycle::listIndex(const char *name) const

@@ -10,6 +10,8 @@ TKREdit::TKREdit(QWidget *parent) : QLineEdit(parent)
 {
     setTextColour(normalColour());
     connect(this, &QLineEdit::textChanged, this, &TKREdit::textChangedHandler);
+    connect(this, &QLineEdit::cursorPositionChanged, this, &TKREdit::cursorMoved);
+    connect(this, &QLineEdit::textEdited, this, [this] { m_typed = m_editing; });
     if (qApp)
         m_focusChanges = connect(qApp, &QApplication::focusChanged, this, &TKREdit::focusChangedHandler);
 }
@@ -43,16 +45,44 @@ void TKREdit::setTextColour(const QColor &colour)
     setPalette(pal);
 }
 
+bool TKREdit::showText(QLineEdit *edit, const QString &text)
+{
+    if (!edit || edit->text() == text)
+        return false;
+    if (auto *field = qobject_cast<TKREdit *>(edit); field && field->isBeingTyped())
+        return false;
+    edit->setText(text);
+    return true;
+}
+
+// A field that does not have the focus shows its text from the first character, as a
+// value is read: the line edit would otherwise scroll to the end of a long text.
+void TKREdit::cursorMoved(int, int newPosition)
+{
+    if (newPosition != 0 && !hasFocus())
+        setCursorPosition(0);
+}
+
+void TKREdit::updateStep(UpdateReason reason)
+{
+    m_lastReason = reason;
+    KREditUpDate();
+}
+
 void TKREdit::KREditUpDate()
 {
     setTextColour(m_simMode ? simulationColour() : normalColour());
     m_editing = false;
+    m_typed = false;
+    m_lastUpdateChanged = text() != m_textAtUpdate;
+    m_textAtUpdate = text();
     emit OnKREditUpDate(this);
 }
 
 void TKREdit::startEditing()
 {
     m_editing = true;
+    m_typed = false;
     if (!isReadOnly())
         setTextColour(editingColour());
     emit OnEnter(this);
@@ -62,7 +92,7 @@ void TKREdit::textChangedHandler()
 {
     emit OnChange(this);
     if (!m_editing)
-        KREditUpDate();
+        updateStep(UpdateReason::Program);
     if (m_editing && !isReadOnly())
         setTextColour(editingColour());
 }
@@ -91,7 +121,7 @@ void TKREdit::leave()
 {
     // A handler of the update may have put the focus back (after a warning, say): then
     // the field has not been left.
-    if (m_entry.leave([this] { KREditUpDate(); }))
+    if (m_entry.leave([this] { updateStep(UpdateReason::Left); }))
         emit OnExit(this);
 }
 
@@ -102,7 +132,7 @@ void TKREdit::keyPressEvent(QKeyEvent *event)
     if (KRFocus::isEnterKey(key)) {
         QLineEdit::keyPressEvent(event);
         setTextColour(m_simMode ? simulationColour() : normalColour());
-        KREditUpDate();
+        updateStep(UpdateReason::EnterKey);
         return;
     }
     if (!m_editing)

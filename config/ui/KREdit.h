@@ -36,6 +36,22 @@ public:
     // Current text colour (black, red or blue).
     QColor textColour() const;
 
+    // How the last update step came about.
+    enum class UpdateReason { Program, EnterKey, Left };
+    UpdateReason lastUpdateReason() const { return m_lastReason; }
+    // Whether the text at the last update step differed from the text at the update
+    // before it (or at the start of the entry): false when the operator passed through
+    // the field, or confirmed it, without changing anything.
+    bool lastUpdateChangedText() const { return m_lastUpdateChanged; }
+    // The operator is typing in the field: it has the focus and its text differs from
+    // what it was when the entry started, by typing. The program leaves such a text alone.
+    bool isBeingTyped() const { return m_editing && m_typed && hasFocus(); }
+
+    // Puts a text the program shows into a field: nothing happens when the field already
+    // shows it (no repaint, no change rules) or while the operator types in it. Works for
+    // any line edit; true when the text was set.
+    static bool showText(QLineEdit *edit, const QString &text);
+
     static QColor normalColour() { return QColor(0, 0, 0); }
     static QColor simulationColour() { return QColor(255, 0, 0); }
     static QColor editingColour() { return QColor(0, 0, 255); }
@@ -64,6 +80,8 @@ private:
     void startEditing();
     void leave();
     void focusChangedHandler(QWidget *old, QWidget *now);
+    void cursorMoved(int oldPosition, int newPosition);
+    void updateStep(UpdateReason reason);
 
     // The application's focus changes reach the field only while it is whole: the base
     // class clears the focus while it is destroyed, and that must not call back.
@@ -71,6 +89,10 @@ private:
 
     bool m_editing = false;
     bool m_simMode = false;
+    UpdateReason m_lastReason = UpdateReason::Program;
+    bool m_lastUpdateChanged = false;
+    QString m_textAtUpdate;
+    bool m_typed = false;
     KRFocus::Entry m_entry;
 
 };

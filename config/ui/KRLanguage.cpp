@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
+#include <QStandardPaths>
 
 namespace {
 
@@ -142,6 +145,14 @@ TKRLanguage::~TKRLanguage()
     save(effectiveFileName());
 }
 
+QString TKRLanguage::userFileName() const
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty() || m_applicationTitle.isEmpty())
+        return QString();
+    return data + QStringLiteral("/KR/") + m_applicationTitle + m_languageExtension;
+}
+
 QString TKRLanguage::defaultFileName() const
 {
     return m_applicationDirectory + m_applicationTitle + m_languageExtension;
@@ -197,6 +208,38 @@ void TKRLanguage::load(const QString &file)
     }
     for (const QString &line : splitLines(data))
         appendLine(line);
+    if (file == defaultFileName())
+        loadUserAdditions();
+}
+
+// The lines of the user's own copy of the default file that the table does not have:
+// the texts an installed program met in earlier runs.
+void TKRLanguage::loadUserAdditions()
+{
+    const QString user = userFileName();
+    if (user.isEmpty() || user == defaultFileName())
+        return;
+    QFile input(user);
+    if (!input.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray data = input.readAll();
+    if (input.error() != QFileDevice::NoError)
+        return;
+    // A line is known when the table has its source text (compared as Translate does).
+    auto keyOf = [](const QString &lowerLine) {
+        const qsizetype equals = lowerLine.indexOf(QLatin1Char('='));
+        return equals < 0 ? lowerLine : lowerLine.left(equals + 1);
+    };
+    QSet<QString> known;
+    for (const QString &line : std::as_const(m_lowerTable))
+        known.insert(keyOf(line));
+    for (const QString &line : splitLines(data)) {
+        const QString key = keyOf(AsciiLowerCase(line));
+        if (!known.contains(key)) {
+            known.insert(key);
+            appendLine(line);
+        }
+    }
 }
 
 bool TKRLanguage::save(const QString &file)
@@ -210,14 +253,25 @@ bool TKRLanguage::save(const QString &file)
         data += line.toLatin1();
         data += "\r\n";
     }
-    QSaveFile output(file);
-    if (!output.open(QIODevice::WriteOnly))
-        return false;
-    if (output.write(data) != data.size()) {
-        output.cancelWriting();
-        return false;
+    auto write = [&data](const QString &name) {
+        QSaveFile output(name);
+        if (!output.open(QIODevice::WriteOnly))
+            return false;
+        if (output.write(data) != data.size()) {
+            output.cancelWriting();
+            return false;
+        }
+        return output.commit();
+    };
+    bool written = write(file);
+    // An installed program cannot write its own folder: the additions are kept in the
+    // user's data folder instead of being lost. (A program folder that does not exist
+    // is no installation: its additions stay in memory.)
+    if (!written && file == defaultFileName() && QFileInfo(m_applicationDirectory).isDir()) {
+        const QString user = userFileName();
+        written = !user.isEmpty() && QDir().mkpath(QFileInfo(user).absolutePath()) && write(user);
     }
-    if (!output.commit())
+    if (!written)
         return false;
     m_modified = false;
     return true;

@@ -43,6 +43,11 @@ public:
     QString defaultFileName() const;
     // FileName, or the default file when FileName is empty.
     QString effectiveFileName() const;
+    // Where the additions to the default file go when the program folder exists but
+    // cannot be written (an installed program): the same file name in the product's folder of
+    // the user's data folder ($XDG_DATA_HOME/KR/). When that file exists, its lines
+    // that the default file lacks are loaded after the default file's own.
+    QString userFileName() const;
     QString applicationDirectory() const { return m_applicationDirectory; }
     QString applicationTitle() const { return m_applicationTitle; }
     QString languageExtension() const { return m_languageExtension; }
@@ -75,6 +80,7 @@ public:
 
 private:
     void appendLine(const QString &line);
+    void loadUserAdditions();
 
     QStringList m_table;
     QStringList m_lowerTable; // ASCII-lower-case copy of m_table, for matching

@@ -1,5 +1,8 @@
 #include "KRPanel.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <QApplication>
 #include <QBoxLayout>
 #include <QGridLayout>
@@ -110,10 +113,37 @@ void TKRPanel::floatOut(const QPoint &globalPos)
     setParent(window);
     layout->addWidget(this);
     window->resize(panelSize);
-    window->move(at);
+    window->move(onScreen(at));
     show();
     window->show();
     emit OnStartDock(this);
+}
+
+// A floating window's top left corner such that its title bar is on a screen: the
+// screen under the point (or the nearest one), with room for the window's caption.
+QPoint TKRPanel::onScreen(const QPoint &topLeft) const
+{
+    QScreen *screen = QGuiApplication::screenAt(topLeft);
+    if (!screen) {
+        int best = -1;
+        for (QScreen *s : QGuiApplication::screens()) {
+            const QRect r = s->availableGeometry();
+            const QPoint nearest(qBound(r.left(), topLeft.x(), r.right()), qBound(r.top(), topLeft.y(), r.bottom()));
+            const int distance = (nearest - topLeft).manhattanLength();
+            if (best < 0 || distance < best) {
+                best = distance;
+                screen = s;
+            }
+        }
+    }
+    if (!screen)
+        return topLeft;
+    const QRect r = screen->availableGeometry();
+    // Enough of the title bar to grab it: its left end and a caption's height.
+    constexpr int Grip = 60;
+    const int x = qBound(r.left(), topLeft.x(), qMax(r.left(), r.right() - Grip));
+    const int y = qBound(r.top(), topLeft.y(), qMax(r.top(), r.bottom() - Grip));
+    return QPoint(x, y);
 }
 
 void TKRPanel::dockBack()
@@ -174,13 +204,18 @@ void TKRPanel::mousePressEvent(QMouseEvent *event)
 void TKRPanel::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint global = event->globalPosition().toPoint();
-    if (m_dragArmed && !m_dragging
-        && (global - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
+    // Only a drag with the button held, beyond the platform's drag distance, floats
+    // the panel: a hand that slips while clicking on a free spot of a tab does not.
+    const bool held = event->buttons() & Qt::LeftButton;
+    if (!held && !m_dragging)
+        m_dragArmed = false;
+    if (m_dragArmed && !m_dragging && held
+        && (global - m_dragStart).manhattanLength() > QApplication::startDragDistance()) {
         m_dragging = true;
         floatOut(global - m_dragOffset);
         grabMouse();
     } else if (m_dragging && isFloating()) {
-        m_floatWindow->move(global - m_dragOffset);
+        m_floatWindow->move(onScreen(global - m_dragOffset));
     }
     QFrame::mouseMoveEvent(event);
 }

@@ -58,6 +58,7 @@ protected:
 private:
     void recordHome();
     void visibilityChanged();
+    QPoint onScreen(const QPoint &topLeft) const;
 
     QPointer<QWidget> m_homeContainer;
     bool m_firstPaint = true;

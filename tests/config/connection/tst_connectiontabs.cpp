@@ -217,8 +217,10 @@ private slots:
         const auto &ui = m_data->ui;
         for (QWidget *alt : {static_cast<QWidget *>(ui.pnDataOut2F)})
             QVERIFY(qAbs(alt->geometry().center().y() - ui.laDataOut2->geometry().center().y()) <= 3);
-        for (QWidget *alt : {static_cast<QWidget *>(ui.pnDataOut3F), static_cast<QWidget *>(ui.pnDataOut3Ana)})
-            QVERIFY(qAbs(alt->geometry().center().y() - ui.laDataOut3->geometry().center().y()) <= 3);
+        QVERIFY(qAbs(ui.pnDataOut3F->geometry().center().y() - ui.laDataOut3->geometry().center().y()) <= 3);
+        // The current's row of its panel (the manual value has a second row below).
+        QVERIFY(qAbs(ui.pnDataOut3Ana->y() + ui.edDataOut3AVal->geometry().center().y()
+                     - ui.laDataOut3->geometry().center().y()) <= 3);
     }
 
     void startLayoutOfTheOutputPanels()
@@ -248,7 +250,8 @@ private slots:
         // The current panel ends 4 pixels after its "mA" label: the manual value is cut off.
         const QRect mA = ui.laDataOut3AValU->geometry();
         QCOMPARE(ui.pnDataOut3Ana->width(), mA.x() + mA.width() + 4);
-        QVERIFY(ui.laDataManSetOut3->x() >= ui.pnDataOut3Ana->width());
+        QVERIFY(!ui.pnDataOut3Ana->rect().intersects(ui.laDataManSetOut3->geometry()));
+        QVERIFY(!ui.pnDataOut3Ana->rect().intersects(ui.edDataManSetOut3->geometry()));
 
         for (QWidget *w : tab.findChildren<QWidget *>())
             QVERIFY2(w->isHidden() == hiddenBefore.value(w->objectName()), qPrintable(w->objectName()));

@@ -331,6 +331,46 @@ private slots:
         QVERIFY(f.traceLines().contains(QStringLiteral("put PhysId FT2")));
     }
 
+    // What the operator types is what gets selected: a longer history entry that
+    // begins with the typed text is never completed into the box.
+    void aTypedPhysIdIsNotCompletedFromTheHistory_data()
+    {
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enterKey");
+        QTest::newRow("variable listed, Enter") << "FT1.Flow" << "FT1" << true;
+        QTest::newRow("variable listed, left with Tab") << "FT1.Flow" << "FT1" << false;
+        QTest::newRow("longer PhysId listed, Enter") << "FT10" << "FT1" << true;
+        QTest::newRow("listed in other letters, Enter") << "ft1.flow" << "FT1" << true;
+    }
+    void aTypedPhysIdIsNotCompletedFromTheHistory()
+    {
+        QFETCH(QString, listed);
+        QFETCH(QString, typed);
+        QFETCH(bool, enterKey);
+        MainWindowFixture f(network({FT1, FT2}));
+        TfrmKR715Config &w = f.open();
+        KR715Session &s = w.session();
+        QVERIFY(showActive(w));
+        w.ui.cmb715PhysId->addItem(listed);
+        w.ui.cmb715PhysId->setCurrentIndex(-1);
+        typePhysId(w, QStringLiteral("FT2"));
+        f.clearTrace();
+
+        DialogAnswerer answers;
+        typePhysId(w, typed, enterKey);
+        QCOMPARE(w.ui.cmb715PhysId->currentText(), typed);
+        if (!enterKey)
+            w.generalTab->ui.edGenNAddr->setFocus(Qt::TabFocusReason);
+        w.ti715UpdateData->stop();
+
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(s.device.currentPhysId, typed);
+        QVERIFY(s.device.deviceAccepted);
+        QCOMPARE(text(s, "edGenNAddr"), QStringLiteral("78563F"));
+        QCOMPARE(items(w.ui.cmb715PhysId), (QStringList{typed, "FT2", listed}));
+    }
+
     void aListedPhysIdInAnotherLetterCaseIsSelectedOnce_data()
     {
         QTest::addColumn<QString>("physId");
@@ -590,6 +630,49 @@ private slots:
         QCOMPARE(serial->textColour(), TKREdit::normalColour());
         QCOMPARE(s.pollSlot, 1);
         QVERIFY(s.initialLoadPending);
+    }
+
+    // The poll refreshes the serial number once per cycle, but never over a number the
+    // operator is typing: "Apply node addr." sends what was typed, however long it took.
+    void aSerialBeingTypedIsNotReplacedByThePoll_data()
+    {
+        QTest::addColumn<bool>("enterKey");
+        QTest::newRow("button") << false;
+        QTest::newRow("Enter in the serial field") << true;
+    }
+    void aSerialBeingTypedIsNotReplacedByThePoll()
+    {
+        QFETCH(bool, enterKey);
+        MainWindowFixture f(network({FT1, FT2}));
+        TfrmKR715Config &w = f.open();
+        KR715Session &s = w.session();
+        QVERIFY(showActive(w));
+        typePhysId(w, QStringLiteral("FT1"));
+        f.tick(20);
+        TKREdit *serial = w.generalTab->ui.edGenNAddr;
+        serial->setFocus(Qt::TabFocusReason);
+        serial->selectAll();
+        QTest::keyClicks(serial, QStringLiteral("ABC"));
+        f.tick(20);
+        QTest::keyClicks(serial, QStringLiteral("DEF"));
+        f.tick(40); // two whole cycles, each reading the serial number
+        QCOMPARE(serial->text(), QStringLiteral("ABCDEF"));
+        if (enterKey)
+            QTest::keyClick(serial, Qt::Key_Return);
+        else
+            QTest::mouseClick(w.generalTab->ui.btnApplyNAddr, Qt::LeftButton);
+        QCOMPARE(liveDevice(s, "FT2").node(), FT1Node);
+        QCOMPARE(serial->text(), QStringLiteral("78563F"));
+
+        // A typed number left without applying gives way to the device's again.
+        serial->setFocus(Qt::TabFocusReason);
+        serial->selectAll();
+        QTest::keyClicks(serial, QStringLiteral("12"));
+        f.tick(20);
+        QCOMPARE(serial->text(), QStringLiteral("12"));
+        w.ui.cmb715PhysId->setFocus(Qt::TabFocusReason);
+        f.tick(20);
+        QCOMPARE(serial->text(), QStringLiteral("78563F"));
     }
 
     void aSerialThatIsNoHexNumberDoesNothing()

@@ -444,29 +444,36 @@ private slots:
         KR_VERIFY_DIALOGS(answers);
     }
 
-    void anUnconvertibleVolumeIsNeverSent()
+    // A volume that is no number is refused when the field is left: the operator is
+    // told, nothing is sent, and the field shows the device's value again.
+    void anUnconvertibleVolumeIsRefused()
     {
+        DialogAnswerer answers;
         MainWindowFixture f(oneKr715());
         TfrmKR715Config &w = f.open();
         KR715Session &s = w.session();
         QVERIFY(showActive(w));
         selectDevice(w, QStringLiteral("FT1"));
+        f.tick(20);
         w.ui.pc715->setCurrentWidget(w.ui.tsData);
         TKREdit *volume1 = w.dataTab->ui.edDataVol1;
+        const QString shown = volume1->text();
         volume1->setFocus(Qt::TabFocusReason);
         volume1->selectAll();
         QTest::keyClicks(volume1, QStringLiteral("12 l"));
+        answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("\"Volume1\""));
         w.ui.cmb715PhysId->setFocus(Qt::TabFocusReason); // left without Enter
-        QCOMPARE(s.state(10), ExchangeState::WritePending);
+        KR_VERIFY_DIALOGS(answers);
+        QCOMPARE(s.state(10), ExchangeState::Reading);
+        f.clearTrace();
         f.tick(60);
-        // (The setpoint and the available value shown for the first time are written
-        // back once, as any program change of those fields is.)
         QVERIFY2(f.writes().filter(QStringLiteral("Volume1")).isEmpty(), qPrintable(f.writes().join(QLatin1Char('\n'))));
-        QCOMPARE(s.state(10), ExchangeState::WritePending);
-        QCOMPARE(volume1->text(), QStringLiteral("12 l"));
+        QCOMPARE(volume1->text(), shown);
         QCOMPARE(deviceValue(s, "FT1", ".Volume1").real, 1234.5);
 
         // Corrected, it goes at the next turn.
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         volume1->setFocus(Qt::TabFocusReason);
         volume1->selectAll();
         QTest::keyClicks(volume1, QStringLiteral("12"));
@@ -475,6 +482,7 @@ private slots:
         f.tick(20);
         QCOMPARE(f.writes().filter(QStringLiteral("Volume1")), QStringList{"FT1.Volume1 12"});
         QCOMPARE(deviceValue(s, "FT1", ".Volume1").real, 12.0);
+        KR_VERIFY_DIALOGS(answers);
     }
 
     void aPendingWriteSurvivesLostContact()

@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QApplication>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -55,6 +57,10 @@ private slots:
     void dockBackIntoLayoutPlace();
     void dockCaptionFollowsWhileFloating();
     void operatorDragsPanelOutAndBack();
+    void aDragFloatsOnlyBeyondTheDragDistance_data();
+    void aDragFloatsOnlyBeyondTheDragDistance();
+    void aFloatingWindowOpensWithItsTitleBarOnAScreen_data();
+    void aFloatingWindowOpensWithItsTitleBarOnAScreen();
 
     void imageClick();
     void imagePictureProvider();
@@ -538,6 +544,77 @@ void TestUiPanels::radioGroupItemsAndTexts()
     loaded.setProperty("Items", QStringList{"Auto", "Manual", "Input ON > manual operation"});
     QCOMPARE(loaded.ItemIndex(), 2);
     QVERIFY(loaded.button(2)->isChecked());
+}
+
+// A short accidental drag on a free spot of a tab leaves the panel where it is: only a
+// drag beyond the platform's drag distance floats it out.
+void TestUiPanels::aDragFloatsOnlyBeyondTheDragDistance_data()
+{
+    QTest::addColumn<QPoint>("move");
+    QTest::addColumn<bool>("floats");
+    const int d = QApplication::startDragDistance();
+    QTest::newRow("right by the drag distance") << QPoint(d, 0) << false;
+    QTest::newRow("down by the drag distance") << QPoint(0, d) << false;
+    QTest::newRow("diagonal within the distance") << QPoint(d / 2, d / 2) << false;
+    QTest::newRow("one pixel beyond") << QPoint(d + 1, 0) << true;
+    QTest::newRow("far") << QPoint(4 * d, 3 * d) << true;
+}
+
+void TestUiPanels::aDragFloatsOnlyBeyondTheDragDistance()
+{
+    QFETCH(QPoint, move);
+    QFETCH(bool, floats);
+    QWidget window;
+    window.resize(300, 200);
+    window.move(100, 100);
+    auto *panel = new TKRPanel(&window);
+    panel->setGeometry(10, 10, 200, 150);
+    panel->setFloatable(true);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(panel->homeRecorded());
+    const QPoint start(20, 20);
+    QTest::mousePress(panel, Qt::LeftButton, {}, start);
+    QTest::mouseMove(panel, start + move);
+    QCOMPARE(panel->isFloating(), floats);
+    QTest::mouseRelease(panel, Qt::LeftButton, {}, panel->isFloating() ? QPoint(5, 5) : start + move);
+    // A move without a pressed button never floats the panel.
+    panel->dockBack();
+    QTest::mouseMove(panel, start + QPoint(60, 60));
+    QVERIFY(!panel->isFloating());
+}
+
+// Wherever it is dragged to, a floating window's title bar (its top edge) stays on a
+// screen, so that it can always be moved and closed.
+void TestUiPanels::aFloatingWindowOpensWithItsTitleBarOnAScreen_data()
+{
+    QTest::addColumn<QPoint>("offset"); // from the screen's available top left
+    QTest::newRow("above the screen") << QPoint(50, -14);
+    QTest::newRow("far above and left") << QPoint(-500, -300);
+    QTest::newRow("below the screen") << QPoint(50, 5000);
+    QTest::newRow("right of the screen") << QPoint(5000, 50);
+    QTest::newRow("on the screen") << QPoint(50, 60);
+}
+
+void TestUiPanels::aFloatingWindowOpensWithItsTitleBarOnAScreen()
+{
+    QFETCH(QPoint, offset);
+    QWidget window;
+    window.resize(300, 200);
+    auto *panel = new TKRPanel(&window);
+    panel->setGeometry(10, 10, 200, 150);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QRect screen = window.screen()->availableGeometry();
+    panel->floatOut(screen.topLeft() + offset);
+    QVERIFY(panel->isFloating());
+    const QRect frame = panel->floatingWindow()->frameGeometry();
+    QVERIFY2(screen.contains(frame.topLeft()) && screen.contains(QPoint(frame.left() + 40, frame.top() + 10)),
+             qPrintable(QStringLiteral("frame at %1,%2 outside %3,%4 %5x%6")
+                            .arg(frame.left()).arg(frame.top()).arg(screen.left()).arg(screen.top())
+                            .arg(screen.width()).arg(screen.height())));
+    if (offset == QPoint(50, 60))
+        QCOMPARE(frame.topLeft(), screen.topLeft() + offset);
 }
 
 QTEST_MAIN(TestUiPanels)
