@@ -8,7 +8,7 @@
 # process ends by design, and those are no faults of ours.
 # The build is a full build of its own (about 20 minutes of processor time, ten minutes
 # on two idle cores); the compiler cache (ccache) is used when it is installed. .ci/run
-# runs this script after scripts/test.sh.
+# does not run it: run it before closing a change.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build-sanitize}
@@ -28,6 +28,10 @@ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" \
   -DCMAKE_MODULE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build "$dir" -j "$(nproc)"
 
-export ASAN_OPTIONS="detect_leaks=0:abort_on_error=0:halt_on_error=1:strict_string_checks=1:detect_stack_use_after_return=0:print_summary=1"
+export ASAN_OPTIONS="detect_leaks=0:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=0:print_summary=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:print_summary=1"
-ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 900 "$@"
+# The fuzz targets that load the component libraries link the libraries of this
+# tree, built here with GCC's sanitizer runtime, which cannot share a process with
+# clang's libFuzzer runtime; they run in the normal suite.
+ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 900 \
+  -E '^(fuzz_floorstreams|fuzz_floorstreams_bistate|fuzz_bistate)$' "$@"

@@ -142,7 +142,8 @@ void TKrText::FinishEdit(bool accept)
 
 bool TKrText::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_editor && event->type() == QEvent::KeyPress) {
+    // The type first: the editor is also watched while it is being destroyed.
+    if (event->type() == QEvent::KeyPress && watched == m_editor) {
         if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
             FinishEdit(false);
             return true;

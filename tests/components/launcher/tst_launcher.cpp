@@ -79,7 +79,7 @@ class TestLauncher : public QObject {
     {
         QElapsedTimer t;
         t.start();
-        while (!QFile::exists(out) && t.elapsed() < 5000)
+        while (!QFile::exists(out) && t.elapsed() < 30000)
             QTest::qWait(20);
         const TArgvRecord r = ReadArgvRecord(out);
         if (r.pid > 0)

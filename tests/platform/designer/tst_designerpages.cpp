@@ -144,6 +144,7 @@ private slots:
         a->setProperty("Level", 3.5);
         a->setProperty("Note", QStringLiteral("Pump \u00e9"));
         w->Commit();
+        const QString nameOfA = a->Name(); // the symbol itself goes with the page
         const QString path = m_dir.filePath(QStringLiteral("page.krpage"));
         QVERIFY(w->SavePageFile(path));
         QVERIFY(!w->IsModified());
@@ -160,7 +161,7 @@ private slots:
         QVERIFY(ok.texts.isEmpty());
         QCOMPARE(w->Page()->Symbols().size(), 3);
         QCOMPARE(w->Page()->SavePage(), saved);
-        TKrSymbol *back = KrSymbolOf(w->Page()->FindSymbol(a->Name()));
+        TKrSymbol *back = KrSymbolOf(w->Page()->FindSymbol(nameOfA));
         QVERIFY(back);
         QCOMPARE(back->property("Note").toString(), QStringLiteral("Pump \u00e9"));
         QVERIFY(w->SavePageFile(path));
