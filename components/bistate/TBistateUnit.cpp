@@ -816,34 +816,9 @@ void TKRBistate::DoContextPopup(const QPoint &mousePos, bool &handled)
 
 void TKRBistate::Rotate_Mirror(TRotateFunction function, const QPoint &centre)
 {
-    TRect bounds = BoundsRect();
-    const QPoint c = parentWidget() ? parentWidget()->mapFromGlobal(centre) : centre;
-    switch (function) {
-    case rfRotateRight:
-        m_rotDeg = (m_rotDeg + 90) % 360;
-        RotateRect(bounds, c, true);
-        break;
-    case rfRotateLeft:
-        m_rotDeg = (m_rotDeg + 270) % 360;
-        RotateRect(bounds, c, false);
-        break;
-    case rfMirrorHorizontal:
-        m_rotMirr = !m_rotMirr;
-        if (m_rotDeg == 90)
-            m_rotDeg = 270;
-        else if (m_rotDeg == 270)
-            m_rotDeg = 90;
-        break;
-    case rfMirrorVertical:
-        m_rotMirr = !m_rotMirr;
-        if (m_rotDeg == 0)
-            m_rotDeg = 180;
-        else if (m_rotDeg == 180)
-            m_rotDeg = 0;
-        break;
-    default:
+    if (!TurnRotation(function, m_rotDeg, m_rotMirr))
         return;
-    }
+    const TRect bounds = RotatedBounds(function, centre);
     for (TKRActionCollection *col : {m_onAction, m_offAction, m_errorAction})
         if (col)
             col->Rotate_Mirror(function, centre);

@@ -474,23 +474,9 @@ void TKRGlider::Rotate_Mirror(TRotateFunction function, const QPoint &centre)
     m_trackImage->Rotate_Mirror(function, centre);
     m_errorImage->Rotate_Mirror(function, centre);
 
-    TRect bounds = BoundsRect();
-    const QPoint c = parentWidget() ? parentWidget()->mapFromGlobal(centre) : centre;
-    switch (function) {
-    case rfRotateRight:
-        RotateRect(bounds, c, true);
-        break;
-    case rfRotateLeft:
-        RotateRect(bounds, c, false);
-        break;
-    case rfMirrorHorizontal:
-    case rfMirrorVertical:
+    if (function == rfMirrorHorizontal || function == rfMirrorVertical)
         m_mirrored = !m_mirrored;
-        break;
-    default:
-        break;
-    }
-    SetBounds(bounds);
+    SetBounds(RotatedBounds(function, centre));
 
     m_lastValue = QVariant();
     if (HasPhysId())
@@ -546,10 +532,7 @@ void TKRGlider::PhysIdChanged(QObject *)
     if (!GrundI()->GetVisible())
         return;
     m_errorShown = false;
-    if (m_link->Enabled() && !HasPhysId())
-        m_link->SetEnable(false);
-    else if (!m_link->Enabled() && HasPhysId())
-        m_link->SetEnable(true);
+    m_link->SetEnable(HasPhysId());
     m_errorShown = m_link->GetErrorCode() != 0;
     Repaint();
 }

@@ -244,34 +244,8 @@ bool TKRExecute::Close(bool processMessages)
 
 void TKRExecute::Rotate_Mirror(TRotateFunction function, const QPoint &centre)
 {
-    TRect bounds = BoundsRect();
-    const QPoint c = parentWidget() ? parentWidget()->mapFromGlobal(centre) : centre;
-    switch (function) {
-    case rfRotateRight:
-        m_rotDeg = (m_rotDeg + 90 + 360) % 360;
-        RotateRect(bounds, c, true);
-        break;
-    case rfRotateLeft:
-        m_rotDeg = (m_rotDeg + 270 + 360) % 360;
-        RotateRect(bounds, c, false);
-        break;
-    case rfMirrorHorizontal:
-        m_rotMirr = !m_rotMirr;
-        if (m_rotDeg == 90)
-            m_rotDeg = 270;
-        else if (m_rotDeg == 270)
-            m_rotDeg = 90;
-        break;
-    case rfMirrorVertical:
-        m_rotMirr = !m_rotMirr;
-        if (m_rotDeg == 0)
-            m_rotDeg = 180;
-        else if (m_rotDeg == 180)
-            m_rotDeg = 0;
-        break;
-    default:
-        break;
-    }
+    TurnRotation(function, m_rotDeg, m_rotMirr);
+    const TRect bounds = RotatedBounds(function, centre);
     m_image->Rotate_Mirror(function, centre);
     SetBounds(bounds);
     Repaint();

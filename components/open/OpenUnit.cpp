@@ -220,13 +220,7 @@ bool TKROpen::GetMirrored()
 
 void TKROpen::Rotate_Mirror(TRotateFunction function, const QPoint &centre)
 {
-    TRect r = BoundsRect();
-    const QPoint c = parentWidget() ? parentWidget()->mapFromGlobal(centre) : centre;
-    if (function == rfRotateRight)
-        RotateRect(r, c, true);
-    else if (function == rfRotateLeft)
-        RotateRect(r, c, false);
-    SetBounds(r);
+    SetBounds(RotatedBounds(function, centre));
     m_image->Rotate_Mirror(function, centre);
     Validate();
 }

@@ -318,10 +318,7 @@ void TKRValueText::PhysIdChanged(QObject *)
     if (!GrundI()->GetVisible())
         return;
     m_errorShown = false;
-    if (m_link->Enabled() && !HasPhysId())
-        m_link->SetEnable(false);
-    else if (!m_link->Enabled() && HasPhysId())
-        m_link->SetEnable(true);
+    m_link->SetEnable(HasPhysId());
     m_errorShown = m_link->GetErrorCode() != 0;
     Validate();
 }

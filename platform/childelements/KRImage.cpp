@@ -155,22 +155,8 @@ void TKRImage::Paint(QPainter *canvas, const TRect &rect)
 
 void TKRImage::Rotate_Mirror(TRotateFunction function, const QPoint &)
 {
-    switch (function) {
-    case rfRotateRight: m_rotDeg = (m_rotDeg + 90) % 360; break;
-    case rfRotateLeft: m_rotDeg = (m_rotDeg + 270) % 360; break;
-    case rfMirrorHorizontal:
-        m_mirrored = !m_mirrored;
-        if (m_rotDeg == 90 || m_rotDeg == 270)
-            m_rotDeg = 360 - m_rotDeg;
-        break;
-    case rfMirrorVertical:
-        m_mirrored = !m_mirrored;
-        if (m_rotDeg == 0 || m_rotDeg == 180)
-            m_rotDeg = 180 - m_rotDeg;
-        break;
-    default:
+    if (!TurnRotation(function, m_rotDeg, m_mirrored))
         return;
-    }
     m_decodedValid = false;
     Validate();
 }

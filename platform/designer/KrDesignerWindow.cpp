@@ -692,8 +692,8 @@ TKrSymbol *KrDesignerWindow::PlaceSymbol(const QString &guid, const QPoint &page
     }
     const int g = GridSize();
     auto snap = [g](int v) { return g > 1 ? (v / g) * g : v; };
-    const QSize size(qRound(96 * m_zoom), qRound(48 * m_zoom));
-    const TRect bounds(snap(pos.x()), snap(pos.y()), snap(pos.x()) + size.width(), snap(pos.y()) + size.height());
+    // An empty rectangle: the symbol keeps the size its component gives it.
+    const TRect bounds(snap(pos.x()), snap(pos.y()), snap(pos.x()), snap(pos.y()));
     TKrSymbol *s = m_page->CreateSymbol(entry->library, QString(), bounds, owner);
     if (!s) {
         m_dialogs->Warning(this, tr("KrDesigner"), tr("The library %1 made no symbol.").arg(entry->path));

@@ -198,7 +198,13 @@ TKrSymbol *TKrDrawingPage::CreateSymbol(TKrComponentLibrary *library, const QStr
     if (n.isEmpty() || FindSymbol(n))
         n = UniqueName(n.isEmpty() ? QString::fromLatin1(s->metaObject()->className()).mid(1) : n);
     s->SetName(n);
-    s->SetBounds(bounds);
+    if (bounds.IsEmpty()) {
+        // Placed at a point only: the component's own default size, where it gives one.
+        const QSize size = s->testAttribute(Qt::WA_Resized) ? s->size() : QSize(96, 48);
+        s->SetBounds(TRect(bounds.Left, bounds.Top, bounds.Left + size.width(), bounds.Top + size.height()));
+    } else {
+        s->SetBounds(bounds);
+    }
     s->SymbolCreateMode(cmNew);
     s->InitSymbol();
     ShowSymbol(s);

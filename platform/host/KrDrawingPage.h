@@ -87,6 +87,8 @@ public:
     // Creates a symbol of the library with owner (the page when nullptr) on the
     // owner's widget, names it (a unique name when name is empty or taken),
     // places it, runs InitSymbol and shows it.
+    // An empty bounds rectangle places the symbol at its top left with the size its
+    // component gives it (96 x 48 where the component gives none).
     TKrSymbol *CreateSymbol(TKrComponentLibrary *library, const QString &name, const TRect &bounds, TKrComponent *owner = nullptr);
     // Deletes a symbol if it agrees (CanDelete); true when deleted.
     bool DeleteSymbol(TKrSymbol *symbol);

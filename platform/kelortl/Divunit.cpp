@@ -549,3 +549,26 @@ TKrCommand FindDocumentCommand(const QString &document)
     cmd.desktopEntry = app.entryFile;
     return cmd;
 }
+
+bool TurnRotation(TRotateFunction function, int &rotDeg, bool &mirrored)
+{
+    int deg = ((rotDeg % 360) + 360) % 360;
+    switch (function) {
+    case rfRotateRight: deg = (deg + 90) % 360; break;
+    case rfRotateLeft: deg = (deg + 270) % 360; break;
+    case rfMirrorHorizontal:
+        mirrored = !mirrored;
+        if (deg == 90 || deg == 270)
+            deg = 360 - deg;
+        break;
+    case rfMirrorVertical:
+        mirrored = !mirrored;
+        if (deg == 0 || deg == 180)
+            deg = 180 - deg;
+        break;
+    default:
+        return false;
+    }
+    rotDeg = deg;
+    return true;
+}

@@ -22,6 +22,12 @@ extern KRTL_EXPORT double GlobZoomFactor;
 KRTL_EXPORT void RotateRect(TRect &rect, const QPoint &centre, bool direction);
 KRTL_EXPORT TRect RotatedRect(const TRect &rect, const QPoint &centre, bool direction);
 
+// What a rotate function does to a symbol's rotation (degrees, a multiple of 90) and
+// mirrored flag: a quarter turn right or left, or a mirror left to right (90 and 270
+// swap) or top to bottom (0 and 180 swap). The rotation comes back within 0..359.
+// False, and nothing changed, for a function that is none of the four.
+KRTL_EXPORT bool TurnRotation(TRotateFunction function, int &rotDeg, bool &mirrored);
+
 // Z-order comparison for sorting symbols lowest first: negative when a lies
 // below b, positive when above, 0 for the same object. Symbols in different
 // containers compare by the containers below their common ancestor; a symbol

@@ -597,3 +597,13 @@ QObject *KrFindSymbol(QObject *from, const QString &name)
         return lookup->FindSymbol(name);
     return nullptr;
 }
+
+TRect TKrSymbol::RotatedBounds(TRotateFunction function, const QPoint &centre) const
+{
+    TRect bounds = BoundsRect();
+    if (function == rfRotateRight || function == rfRotateLeft) {
+        const QPoint c = parentWidget() ? parentWidget()->mapFromGlobal(centre) : centre;
+        RotateRect(bounds, c, function == rfRotateRight);
+    }
+    return bounds;
+}

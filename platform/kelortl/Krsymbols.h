@@ -118,6 +118,9 @@ public:
     QPainter *Canvas() const { return m_canvas; }
     TRect ClientRect() const { return TRect(0, 0, width(), height()); }
     TRect BoundsRect() const { return TRect(x(), y(), x() + width(), y() + height()); }
+    // The bounds a rotatable symbol takes for a rotate function: turned a quarter about
+    // centre (screen coordinates) for a turn right or left, unchanged for a mirror.
+    TRect RotatedBounds(TRotateFunction function, const QPoint &centre) const;
     int Left() const { return x(); }
     int Top() const { return y(); }
     void Invalidate() { update(); }

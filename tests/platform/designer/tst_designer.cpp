@@ -213,8 +213,9 @@ private slots:
             QCOMPARE(a->pos(), QPoint(144, 120)); // 140, 120 on the grid
         } else if (kind == QLatin1String("resize")) {
             const QRect r = a->geometry();
-            Drag(w->Overlay(), r.bottomRight(), r.bottomRight() + QPoint(40, 24));
-            QCOMPARE(a->size(), r.size() + QSize(40, 24));
+            // The test symbol's own 40 x 20, grown to 80 x 48 on the grid.
+            Drag(w->Overlay(), r.bottomRight(), r.bottomRight() + QPoint(40, 28));
+            QCOMPARE(a->size(), r.size() + QSize(40, 28));
         } else if (kind == QLatin1String("delete")) {
             w->Form()->actDelete->trigger();
             QVERIFY(!w->Page()->FindSymbol(QStringLiteral("KRTestSymbol1")));
