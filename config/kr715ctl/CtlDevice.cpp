@@ -123,12 +123,24 @@ bool CtlDevice::identify(CtlIdentity &identity, CtlFailure &failure)
     return true;
 }
 
+namespace {
+// The values of the Data tab, by their slots of the polling cycle.
+const int LiveSlots[] = {SlotFlow, SlotVolume1, SlotVolume2, SlotInstantFlow, SlotTCFlow, SlotTemperature,
+                         SlotSetPoint, SlotInput1, SlotOutput2, SlotOutput3};
+} // namespace
+
+QStringList CtlDevice::liveNames()
+{
+    QStringList names;
+    for (const int slot : LiveSlots)
+        names.append(pollVariable(slot).mid(1));
+    return names;
+}
+
 bool CtlDevice::readLive(QList<CtlLiveValue> &values, CtlFailure &failure)
 {
-    static const int Slots[] = {SlotFlow, SlotVolume1, SlotVolume2, SlotInstantFlow, SlotTCFlow, SlotTemperature,
-                                SlotSetPoint, SlotInput1, SlotOutput2, SlotOutput3};
     values.clear();
-    for (const int slot : Slots) {
+    for (const int slot : LiveSlots) {
         QVariant value;
         const QString variable = pollVariable(slot);
         if (!read(variable, value, failure))

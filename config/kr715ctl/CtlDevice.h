@@ -45,6 +45,8 @@ public:
 
     // Checks that the PhysId names an answering KR 715 and reads its identification.
     bool identify(CtlIdentity &identity, CtlFailure &failure);
+    // The names of the live values readLive delivers, in order ("Flow" ... "Output3").
+    static QStringList liveNames();
     // The live values of the Data tab (Flow ... Output3).
     bool readLive(QList<CtlLiveValue> &values, CtlFailure &failure);
     // The register texts E1 to E8 (index 1 to 8) as the Config tab shows them after a read.

@@ -268,6 +268,9 @@ int Tool::identify()
 int Tool::readRound(const QStringList &ids)
 {
     QStringList headers{tr(QStringLiteral("PhysId"))};
+    for (const QString &name : CtlDevice::liveNames())
+        headers.append(tr(name));
+    headers.append(tr(QStringLiteral("Result")));
     QJsonArray devices;
     QList<QStringList> rows;
     int failed = 0;
@@ -285,8 +288,6 @@ int Tool::readRound(const QStringList &ids)
             QJsonObject numbers;
             QJsonObject texts;
             for (const CtlLiveValue &v : std::as_const(values)) {
-                if (headers.size() <= values.size())
-                    headers.append(tr(v.name));
                 row.append(v.text);
                 numbers.insert(v.name, v.value);
                 texts.insert(v.name, v.text);
@@ -300,14 +301,14 @@ int Tool::readRound(const QStringList &ids)
             }
         } else {
             ++failed;
-            row.append(failure.text); // moved under the result column below
+            while (row.size() < headers.size() - 1)
+                row.append(QString());
+            row.append(failure.text);
             d.insert(QStringLiteral("error"), failure.text);
             d.insert(QStringLiteral("errorCode"), failure.code);
         }
         rows.append(row);
-        devices.append(d);
-        if (g_interrupted)
-            break;
+        devices.append(d); // an interrupted round still ends with its whole table
     }
     progress.finish();
     if (m_options.json) {
@@ -317,24 +318,9 @@ int Tool::readRound(const QStringList &ids)
                  {QStringLiteral("devices"), devices}});
         return failed;
     }
-    if (headers.size() == 1) {
-        // No device answered: the names of the values come from the first failed row's width.
-        for (const char *name : {"Flow", "Volume1", "Volume2", "InstantFlow", "TCFlow", "Temperature", "SetPoint", "Input1",
-                                 "Output2", "Output3"})
-            headers.append(tr(QLatin1String(name)));
-    }
-    headers.append(tr(QStringLiteral("Result")));
     CtlTable table(headers);
-    for (QStringList row : std::as_const(rows)) {
-        if (row.size() == 2) {
-            // A failed device: its text goes under Result.
-            const QString text = row.takeLast();
-            while (row.size() < headers.size() - 1)
-                row.append(QString());
-            row.append(text);
-        }
+    for (const QStringList &row : std::as_const(rows))
         table.addRow(row);
-    }
     if (m_options.every > 0)
         ctlOut(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QLatin1Char('\n'));
     ctlOut(table.text());

@@ -54,10 +54,8 @@ private:
     QString m_network;
     QString m_trace;
 
-    Run run(const QStringList &args, const QProcessEnvironment &extra = {})
+    QProcessEnvironment environment(const QProcessEnvironment &extra = {})
     {
-        QFile::remove(m_trace);
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("KELO_PRO_NETWORK"), m_network);
         env.insert(QStringLiteral("KELO_PRO_TRACE"), m_trace);
@@ -65,7 +63,14 @@ private:
         env.remove(QStringLiteral("QT_QPA_PLATFORM")); // a console program needs no display
         for (const QString &key : extra.keys())
             env.insert(key, extra.value(key));
-        p.setProcessEnvironment(env);
+        return env;
+    }
+
+    Run run(const QStringList &args, const QProcessEnvironment &extra = {})
+    {
+        QFile::remove(m_trace);
+        QProcess p;
+        p.setProcessEnvironment(environment(extra));
         p.start(QStringLiteral(KR715CTL_PATH), args);
         Run r;
         if (!p.waitForFinished(60000)) {
@@ -248,6 +253,37 @@ private slots:
         for (const QJsonObject &round : rounds)
             QVERIFY(round.value(QStringLiteral("ok")).toBool());
         QVERIFY2(timer.elapsed() >= 400, qPrintable(QString::number(timer.elapsed()))); // two waits between three rounds
+    }
+
+    // Reading every few seconds goes on until the user interrupts it; the program then
+    // ends normally after a whole table.
+    void readEveryUntilInterrupted()
+    {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(QStringLiteral(KR715CTL_PATH), {QStringLiteral("--every"), QStringLiteral("0.1"), QStringLiteral("read"),
+                                                QStringLiteral("FT101"), QStringLiteral("FT103")});
+        QVERIFY(p.waitForStarted());
+        QByteArray out;
+        QElapsedTimer timer;
+        timer.start();
+        while (out.count("\nFT103 ") < 2 && timer.elapsed() < 20000) {
+            p.waitForReadyRead(200);
+            out += p.readAllStandardOutput();
+        }
+        QCOMPARE(p.state(), QProcess::Running);
+        p.terminate();
+        QVERIFY(p.waitForFinished(10000));
+        out += p.readAllStandardOutput();
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1); // FT103 does not answer
+        QVERIFY(out.endsWith('\n'));
+        // Every round: its time, the header, the rule and both devices.
+        const QList<QByteArray> lines = out.split('\n');
+        QVERIFY(out.count("PhysId") >= 2);
+        QCOMPARE(out.count("\nFT101 "), out.count("PhysId"));
+        QCOMPARE(out.count("\nFT103 "), out.count("PhysId"));
+        QVERIFY(QTime::fromString(QString::fromLatin1(lines.first()), QStringLiteral("HH:mm:ss")).isValid());
     }
 
     void dump()
