@@ -498,6 +498,44 @@ private slots:
                 QVERIFY2(t.out.contains(part.toUtf8()), qPrintable(part));
     }
 
+    // The words are the program's in the user's language: the tool reads the translation
+    // table next to it, as the program does, and adds the texts it lacks for the translator.
+    void diffInTheUsersLanguage()
+    {
+        // A program folder of its own: the tool and the shipped German table.
+        QTemporaryDir program;
+        QVERIFY(program.isValid());
+        const QString tool = program.filePath(QStringLiteral("kr715ctl"));
+        QVERIFY(QFile::copy(QStringLiteral(KR715CTL_PATH), tool));
+        const QString table = program.filePath(QStringLiteral("KR715 config.deu"));
+        QVERIFY(QFile::copy(QStringLiteral(KR715_TRANSLATIONS "/KR715 config.deu"), table));
+        QFile::setPermissions(table, QFile::permissions(table) | QFileDevice::WriteOwner);
+
+        const QString file = writeFile(QStringLiteral("de.txt"),
+                                       configFile({QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("000000"),
+                                                   QStringLiteral("000000"), QStringLiteral("100"), QStringLiteral("002000"),
+                                                   QStringLiteral("211106"), QStringLiteral("3022XX")}));
+        QProcessEnvironment german;
+        german.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+        german.insert(QStringLiteral("LANG"), QStringLiteral("de_DE.UTF-8"));
+        QProcess p;
+        p.setProcessEnvironment(environment(german));
+        p.start(tool, {QStringLiteral("diff"), file, QStringLiteral("FT101")});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 1);
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        for (const char *word : {"Ausgang 2: Funktion", "Chargensteuerung", "Impulse 0-10 Hz", "Fluss: Flusseinheit",
+                                 "Einheit/Minute", "Einheit/Stunde"})
+            QVERIFY2(out.contains(QString::fromUtf8(word)), qPrintable(out));
+
+        // The table now holds the tool's own texts, waiting for their translation.
+        QFile f(table);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray added = f.readAll();
+        QVERIFY(added.contains("\r\nSetting=\r\n"));
+        QVERIFY(added.contains("\r\nBatch control=Chargensteuerung\r\n"));
+    }
+
     void diffOfFailedDevice()
     {
         const QString file = writeFile(QStringLiteral("d.txt"),
