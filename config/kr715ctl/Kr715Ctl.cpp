@@ -2,7 +2,7 @@
 //
 //   kr715ctl [options] identify PHYSID...
 //   kr715ctl [options] read PHYSID...            (--every SECONDS [--count N])
-//   kr715ctl [options] dump PHYSID > FILE
+//   kr715ctl [options] dump PHYSID > FILE         (or --output FILE)
 //   kr715ctl [options] apply FILE PHYSID...
 //   kr715ctl [options] diff FILE PHYSID
 //
@@ -30,6 +30,7 @@
 #include <QThread>
 #include <QTime>
 #include <QHash>
+#include <QSaveFile>
 
 #include <csignal>
 #include <memory>
@@ -51,6 +52,7 @@ struct Options {
     bool haveNetwork = false;
     double every = 0;
     int count = 0; // rounds of read --every; 0: until interrupted
+    QString output; // dump: the file to write instead of standard output
     QString command;
     QStringList arguments;
 };
@@ -105,6 +107,7 @@ QString usageText()
         "  --network FILE     the network file of the simulated network (else KELO_PRO_NETWORK)\n"
         "  --every SECONDS    read: read again every SECONDS until interrupted\n"
         "  --count N          read --every: stop after N rounds\n"
+        "  --output FILE      dump: write FILE (replaced only when the device was read) instead of standard output\n"
         "Exit status: 0 all devices done, 1 a device failed (diff: settings differ), 2 usage, file or server error.\n");
 }
 
@@ -193,6 +196,8 @@ int Tool::run()
         return usage(QString());
     if (m_options.every > 0 && c != QLatin1String("read"))
         return usage(tr(QStringLiteral("--every is for read only")));
+    if (!m_options.output.isEmpty() && c != QLatin1String("dump"))
+        return usage(tr(QStringLiteral("--output is for dump only")));
     if (c == QLatin1String("identify") || c == QLatin1String("read")) {
         if (args.isEmpty())
             return usage(tr(QStringLiteral("No PhysId given")));
@@ -383,6 +388,15 @@ int Tool::dump()
         ctlJson({{QStringLiteral("command"), QStringLiteral("dump")}, {QStringLiteral("ok"), true},
                  {QStringLiteral("physId"), id}, {QStringLiteral("registers"), regs},
                  {QStringLiteral("file"), QString::fromLatin1(bytes)}});
+        return ExitOk;
+    }
+    if (!m_options.output.isEmpty()) {
+        // The file is replaced whole, and only now that the device has been read.
+        QSaveFile out(m_options.output);
+        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+            ctlErr(QStringLiteral("\"%1\": ").arg(m_options.output) + tr(QStringLiteral("Failed to save setup to file")));
+            return ExitUsage;
+        }
         return ExitOk;
     }
     if (!ctlOutBytes(bytes)) {
@@ -577,6 +591,14 @@ int main(int argc, char *argv[])
             if (!value(options.network))
                 break;
             options.haveNetwork = true;
+        } else if (a == QLatin1String("--output")) {
+            if (!value(options.output))
+                break;
+            if (options.output.isEmpty()) {
+                error = QStringLiteral("%1 needs a value");
+                errorArg = a;
+                break;
+            }
         } else if (a == QLatin1String("--every") || a == QLatin1String("--count")) {
             QString v;
             if (!value(v))

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct Run {
@@ -312,6 +314,24 @@ private slots:
         QCOMPARE(failed.exitCode, 1);
         QVERIFY(failed.out.isEmpty()); // nothing for the file
         QVERIFY(failed.err.contains("No contact"));
+
+        // --output replaces a file only with a device's whole configuration.
+        const QString kept = writeFile(QStringLiteral("kept.txt"), "my own notes\r\n");
+        const Run notWritten = run({QStringLiteral("dump"), QStringLiteral("FT103"), QStringLiteral("--output"), kept});
+        QCOMPARE(notWritten.exitCode, 1);
+        QFile keptFile(kept);
+        QVERIFY(keptFile.open(QIODevice::ReadOnly));
+        QCOMPARE(keptFile.readAll(), QByteArray("my own notes\r\n"));
+        keptFile.close();
+        const Run written = run({QStringLiteral("dump"), QStringLiteral("FT101"), QStringLiteral("--output"), kept});
+        QCOMPARE(written.exitCode, 0);
+        QVERIFY(written.out.isEmpty());
+        QVERIFY(keptFile.open(QIODevice::ReadOnly));
+        QCOMPARE(keptFile.readAll(), r.out);
+        const Run nowhere = run({QStringLiteral("dump"), QStringLiteral("FT101"), QStringLiteral("--output"),
+                                 m_dir.filePath(QStringLiteral("no/such/folder.txt"))});
+        QCOMPARE(nowhere.exitCode, 2);
+        QVERIFY(nowhere.err.contains("Failed to save setup to file"));
     }
 
     // The case of the commissioning engineer: one configuration to several devices, one
@@ -425,12 +445,18 @@ private slots:
         QVERIFY(j.json().value(QStringLiteral("error")).toString().contains(message));
     }
 
-    void applyDirectoryIsNoFile()
+    // Only a regular file is a configuration file: a folder is refused, and a pipe is
+    // never opened (it would wait for a writer for ever).
+    void applyNeedsARegularFile()
     {
-        const Run r = run({QStringLiteral("apply"), m_dir.path(), QStringLiteral("FT101")});
-        QCOMPARE(r.exitCode, 2);
-        QVERIFY(r.err.contains("Failed to load setup from file"));
-        QVERIFY(traceAccesses().isEmpty());
+        const QString fifo = m_dir.filePath(QStringLiteral("pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString &path : {m_dir.path(), fifo}) {
+            const Run r = run({QStringLiteral("apply"), path, QStringLiteral("FT101")});
+            QCOMPARE(r.exitCode, 2);
+            QVERIFY(r.err.contains("Failed to load setup from file"));
+            QVERIFY(traceAccesses().isEmpty());
+        }
     }
 
     void diff_data()
@@ -571,6 +597,9 @@ private slots:
                                              << "--count needs --every";
         QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus"), QStringLiteral("read"), QStringLiteral("FT101")}
                                         << "Unknown option: --bogus";
+        QTest::newRow("output for read") << QStringList{QStringLiteral("--output"), QStringLiteral("x.txt"), QStringLiteral("read"),
+                                                        QStringLiteral("FT101")}
+                                         << "--output is for dump only";
         QTest::newRow("network without file") << QStringList{QStringLiteral("read"), QStringLiteral("FT101"), QStringLiteral("--network")}
                                               << "--network needs a value";
     }
