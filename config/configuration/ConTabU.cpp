@@ -30,10 +30,6 @@ namespace {
 // line is skipped by count, not compared.
 const QString ConfigFileFilter = QStringLiteral("Flow transmitter config (*.txt)|*.txt|(*.*)|*.*");
 const QString ConfigFileExtension = QStringLiteral("*.txt");
-// The lines of a configuration file, or nothing when it cannot be read whole.
-using configfile::readFile;
-std::optional<QStringList> readConfigFile(const QString &path) { return readFile(path); }
-
 // The setup description of a configuration file: its lines after the header.
 using configfile::descriptionOf;
 
@@ -162,7 +158,7 @@ void ConTab::bbConSaveE1_8Click()
     // Saving over a configuration file keeps its description for editing. A file whose
     // description cannot be read whole is not written over: it would lose the rest.
     if (QFileInfo(path).isFile()) {
-        const std::optional<QStringList> old = readConfigFile(path);
+        const std::optional<QStringList> old = configfile::readFile(path);
         if (!old) {
             dialogs->warning(window(), translate(QStringLiteral(
                                            "The setup description of the file cannot be read whole; nothing is saved")));
@@ -194,7 +190,7 @@ void ConTab::bbConLoadE1_8Click()
         dialogs->getOpenFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension);
     if (path.isEmpty())
         return;
-    const std::optional<QStringList> lines = readConfigFile(path);
+    const std::optional<QStringList> lines = configfile::readFile(path);
     if (!lines) {
         dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
         return;
