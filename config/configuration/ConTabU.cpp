@@ -30,29 +30,6 @@ namespace {
 // line is skipped by count, not compared.
 const QString ConfigFileFilter = QStringLiteral("Flow transmitter config (*.txt)|*.txt|(*.*)|*.*");
 const QString ConfigFileExtension = QStringLiteral("*.txt");
-constexpr int RegisterPrefixLength = 8;
-constexpr int HeaderLines = 11; // the description starts on the line after these
-constexpr int LastRegisterLine = 9;
-// The description is the user's own text: a file is read whole or not at all. A file
-// beyond this size is no configuration file and is refused, never cut.
-constexpr qint64 MaxConfigFileBytes = 64 << 20;
-
-// The lines of a configuration file (line ends CR LF, LF or CR), or nothing when it
-// cannot be read whole. Only regular files are opened: a pipe or device would block
-// or never end. The bytes read bound the read, not the size the file reports.
-std::optional<QStringList> readConfigFile(const QString &path)
-{
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.read(MaxConfigFileBytes + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > MaxConfigFileBytes)
-        return std::nullopt;
-    return configfile::linesOf(bytes);
-}
-
 // The setup description of a configuration file: its lines after the header.
 using configfile::descriptionOf;
 
@@ -181,7 +158,7 @@ void ConTab::bbConSaveE1_8Click()
     // Saving over a configuration file keeps its description for editing. A file whose
     // description cannot be read whole is not written over: it would lose the rest.
     if (QFileInfo(path).isFile()) {
-        const std::optional<QStringList> old = readConfigFile(path);
+        const std::optional<QStringList> old = configfile::readFile(path);
         if (!old) {
             dialogs->warning(window(), translate(QStringLiteral(
                                            "The setup description of the file cannot be read whole; nothing is saved")));
@@ -193,12 +170,8 @@ void ConTab::bbConSaveE1_8Click()
         return;
 
     QStringList registers;
-    for (int reg = 1; reg <= 8; ++reg) {
-        QString text = m_editor->registerText(reg);
-        if (reg == 8)
-            text = text.left(4) + QStringLiteral("XX"); // the node address belongs to the device
-        registers.append(text);
-    }
+    for (int reg = 1; reg <= 8; ++reg)
+        registers.append(configfile::savedText(reg, m_editor->registerText(reg))); // E8 without the node address
     const QByteArray bytes = configfile::fileBytes(registers, memo.lines());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
@@ -217,7 +190,7 @@ void ConTab::bbConLoadE1_8Click()
         dialogs->getOpenFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension);
     if (path.isEmpty())
         return;
-    const std::optional<QStringList> lines = readConfigFile(path);
+    const std::optional<QStringList> lines = configfile::readFile(path);
     if (!lines) {
         dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
         return;
@@ -231,21 +204,15 @@ void ConTab::bbConLoadE1_8Click()
 
     // A load is all or nothing: every register line must be there and valid for its
     // register before any register, state or history entry changes.
-    std::array<QString, 9> texts;
-    for (const int reg : {1, 2, 3, 5, 6, 7, 8}) {
-        const int line = reg + 1;
-        const std::optional<QString> text = line <= lines->size()
-            ? regcodec::fileRegisterText(reg, lines->at(line - 1).mid(RegisterPrefixLength))
-            : std::nullopt;
-        if (!text) {
-            dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
-            return;
-        }
-        texts[static_cast<size_t>(reg)] = *text;
+    const std::optional<std::array<QString, 9>> loaded = configfile::loadTexts(*lines);
+    if (!loaded) {
+        dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
+        return;
     }
+    std::array<QString, 9> texts = *loaded;
     // E8 without the node address of the file: the device keeps its own.
     texts[8] += nodeAddressDigits(m_session);
-    for (const int reg : {1, 2, 3, 5, 6, 7, 8})
+    for (const int reg : configfile::LoadedRegisters)
         m_editor->loadRegisterText(reg, texts[static_cast<size_t>(reg)]);
     m_editor->endLoad();
 }

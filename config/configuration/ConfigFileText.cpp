@@ -1,5 +1,10 @@
 #include "ConfigFileText.h"
 
+#include "RegisterCodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+
 namespace configfile {
 
 QStringList linesOfText(const QString &text)
@@ -37,6 +42,39 @@ std::optional<QString> registerText(const QStringList &lines, int reg)
     if (reg < 1 || reg > 8 || line > lines.size())
         return std::nullopt;
     return lines.at(line - 1).mid(RegisterPrefixLength).trimmed();
+}
+
+std::optional<QStringList> readFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.read(MaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > MaxFileBytes)
+        return std::nullopt;
+    return linesOf(bytes);
+}
+
+std::optional<std::array<QString, 9>> loadTexts(const QStringList &lines)
+{
+    std::array<QString, 9> texts;
+    for (const int reg : LoadedRegisters) {
+        const int line = reg + 1;
+        const std::optional<QString> text = line <= lines.size()
+            ? regcodec::fileRegisterText(reg, lines.at(line - 1).mid(RegisterPrefixLength))
+            : std::nullopt;
+        if (!text)
+            return std::nullopt;
+        texts[static_cast<size_t>(reg)] = *text;
+    }
+    return texts;
+}
+
+QString savedText(int reg, const QString &text)
+{
+    return reg == 8 ? text.left(4) + QStringLiteral("XX") : text;
 }
 
 QByteArray fileBytes(const QStringList &registerTexts, const QStringList &description)

@@ -1,4 +1,5 @@
 #include "InpTabU.h"
+#include "SettingWordsForm.h"
 
 #include "DialogService.h"
 #include "KR715Session.h"
@@ -18,6 +19,7 @@
 InpTab::InpTab(KR715Session &session, QWidget *parent) : QWidget(parent), m_session(session)
 {
     ui.setupUi(this);
+    applySettingWords(this);
     krApplyPictures(this);
     m_session.controls.addTree(this);
 

@@ -107,4 +107,10 @@ bool parseReal(const QString &text, double &value, const QLocale &locale)
     return true;
 }
 
+QString temperatureText(double x, const QLocale &locale)
+{
+    const QString t = fixedText(x, 15, 1, locale);
+    return t == QStringLiteral("0") + locale.decimalPoint() + QStringLiteral("0") ? QStringLiteral("0") : t;
+}
+
 } // namespace numfmt

@@ -26,6 +26,10 @@ QString generalText(double x, const QLocale &locale = userLocale());
 // general form instead.
 QString fixedText(double x, int precision, int decimals, const QLocale &locale = userLocale());
 
+// The temperature as the Data tab shows it: one decimal (fixedText(x, 15, 1)), and a
+// plain "0" for zero.
+QString temperatureText(double x, const QLocale &locale = userLocale());
+
 // A real typed by the operator, in the locale (leading and trailing blanks allowed).
 bool parseReal(const QString &text, double &value, const QLocale &locale = userLocale());
 

@@ -1,4 +1,5 @@
 #include "Out2TabU.h"
+#include "SettingWordsForm.h"
 
 #include "KR715Session.h"
 #include "KRComboBox.h"
@@ -12,6 +13,7 @@
 Out2Tab::Out2Tab(KR715Session &session, QWidget *parent) : QWidget(parent), m_session(session)
 {
     ui.setupUi(this);
+    applySettingWords(this);
     krApplyPictures(this);
     m_session.controls.addTree(this);
 

@@ -1,4 +1,5 @@
 #include "Out3TabU.h"
+#include "SettingWordsForm.h"
 
 #include "KR715Session.h"
 #include "KRComboBox.h"
@@ -11,6 +12,7 @@
 Out3Tab::Out3Tab(KR715Session &session, QWidget *parent) : QWidget(parent), m_session(session)
 {
     ui.setupUi(this);
+    applySettingWords(this);
     // The regulator mode items stand in a compact column so that all three fit
     // beside the setpoint.
     if (QLayout *items = ui.grpOut3PIRegMode->layout()) {

@@ -11,6 +11,7 @@
 #include "Out3TabU.h"
 #include "RegisterCodec.h"
 #include "RegisterDigits.h"
+#include "SettingWords.h"
 #include "ToolkitControls.h"
 
 #include <QLabel>
@@ -145,10 +146,18 @@ void RegisterEditor::selectIndex(TKRComboBox *list, int index)
         list->SelectIndex(index);
 }
 
-void RegisterEditor::selectCode(TKRComboBox *list, int code)
+void RegisterEditor::showChoice(const char *name, const QString &registerText)
 {
-    if (list)
-        selectIndex(list, list->ValueItems().indexOf(QString::number(code, 16).toUpper()));
+    const settingwords::Setting *setting = settingwords::find(QLatin1String(name));
+    if (!setting)
+        return;
+    const std::optional<int> choice = settingwords::choiceOf(*setting, registerText);
+    if (!choice)
+        return;
+    if (*choice == settingwords::IllegalChoice)
+        setIllegal(list(name));
+    else
+        selectIndex(list(name), *choice);
 }
 
 // --- decoding ---------------------------------------------------------------
@@ -215,20 +224,14 @@ void RegisterEditor::decodeE3(const QString &text)
     const auto d5 = regcodec::digit(text, 5);
     if (!d5)
         return;
-    TKRComboBox *calc = list("cmbOut3PIRegCalcInp");
-    TKRComboBox *direction = list("cmbOut3PIRegContrDir");
-    if (*d5 > 3) {
-        setIllegal(calc);
-        setIllegal(direction);
-    } else {
-        selectIndex(calc, *d5 % 2);
-        selectIndex(direction, *d5 / 2);
-    }
+    showChoice("cmbOut3PIRegCalcInp", text);
+    showChoice("cmbOut3PIRegContrDir", text);
     const auto d6 = regcodec::digit(text, 6);
     if (!d6)
         return;
     if (auto *mode = m_session.controls.get<TRadioGroup>(QStringLiteral("grpOut3PIRegMode")))
-        mode->setItemIndex(*d6 > 2 ? -1 : *d6);
+        if (const settingwords::Setting *setting = settingwords::find(QStringLiteral("grpOut3PIRegMode")))
+            mode->setItemIndex(settingwords::choiceOf(*setting, text).value_or(settingwords::IllegalChoice));
     if (m_out3) {
         m_out3->cmbStdE3Change();
         m_out3->grpOut3PIRegModeClick();
@@ -240,10 +243,7 @@ void RegisterEditor::decodeE6(const QString &text)
     const auto d3 = regcodec::digit(text, 3);
     if (!d3 || !regcodec::digit(text, 1) || !regcodec::digit(text, 2))
         return;
-    if (*d3 > 6)
-        setIllegal(list("cmbOut2Vol1Res"));
-    else
-        selectIndex(list("cmbOut2Vol1Res"), *d3);
+    showChoice("cmbOut2Vol1Res", text);
     if (m_out2)
         m_out2->cmbOut2Vol1ResChange();
 }
@@ -251,14 +251,9 @@ void RegisterEditor::decodeE6(const QString &text)
 void RegisterEditor::decodeE7(const QString &text)
 {
     for (int k = 1; k <= 6; ++k) {
-        const auto d = regcodec::digit(text, k);
-        if (!d)
+        if (!regcodec::digit(text, k))
             return;
-        TKRComboBox *l = m_session.controls.get<TKRComboBox>(regdigits::e7List(k));
-        if (regdigits::typedDigitLegal(7, k, *d))
-            selectCode(l, *d);
-        else
-            setIllegal(l);
+        showChoice(qPrintable(regdigits::e7List(k)), text);
     }
     if (m_out3)
         m_out3->cmbOut3FuncOut3Change();
@@ -278,37 +273,21 @@ void RegisterEditor::decodeE8(const QString &text)
     const auto d1 = regcodec::digit(text, 1);
     if (!d1)
         return;
-    if (*d1 > 7) {
-        setIllegal(list("cmbInpFlowUnitConst"));
-        setIllegal(list("cmbInpTimeConst"));
-    } else {
-        selectIndex(list("cmbInpFlowUnitConst"), *d1 % 2);
-        selectIndex(list("cmbInpTimeConst"), *d1 / 2);
-    }
+    showChoice("cmbInpFlowUnitConst", text);
+    showChoice("cmbInpTimeConst", text);
     const auto d2 = regcodec::digit(text, 2);
     if (!d2)
         return;
-    if (*d2 > 7) {
-        setIllegal(list("cmbInpFlowDirection"));
-        setIllegal(list("cmbInpFlowCalc"));
-    } else {
-        selectIndex(list("cmbInpFlowDirection"), (*d2 == 4 || *d2 == 6) ? 1 : 0);
-        selectIndex(list("cmbInpFlowCalc"), (*d2 == 0 || *d2 == 4) ? 0 : 1);
-    }
+    showChoice("cmbInpFlowDirection", text);
+    showChoice("cmbInpFlowCalc", text);
     const auto d3 = regcodec::digit(text, 3);
     if (!d3)
         return;
-    if (*d3 == 2 || *d3 == 3)
-        selectCode(list("cmbInpTempUnit"), *d3);
-    else
-        setIllegal(list("cmbInpTempUnit"));
+    showChoice("cmbInpTempUnit", text);
     const auto d4 = regcodec::digit(text, 4);
     if (!d4)
         return;
-    if (*d4 >= 2 && *d4 <= 4)
-        selectCode(list("cmbInpFunc"), *d4);
-    else
-        setIllegal(list("cmbInpFunc"));
+    showChoice("cmbInpFunc", text);
     const auto d5 = regcodec::digit(text, 5);
     const auto d6 = regcodec::digit(text, 6);
     if (!d5 || !d6)

@@ -103,7 +103,8 @@ private:
     void decodeE7(const QString &text);
     void decodeE8(const QString &text);
     void selectIndex(TKRComboBox *list, int index);
-    void selectCode(TKRComboBox *list, int code);
+    // Shows in the list (a setting list of SettingWords) what the register text selects.
+    void showChoice(const char *name, const QString &registerText);
     TKRComboBox *list(const char *name) const;
     void setDigit(int reg, int k, int value);
     void recordIfChanged();

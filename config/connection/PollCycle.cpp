@@ -201,10 +201,7 @@ void PollCycle::readSlot(int slot)
         setText("edDataTCFlow", m_temperatureFault ? QStringLiteral("- - - - - - -") : numfmt::FormatSevenDigits(real()));
         break;
     case SlotTemperature: {
-        QString t = numfmt::fixedText(variantToDouble(value), 15, 1);
-        if (t == QStringLiteral("0") + numfmt::userLocale().decimalPoint() + QStringLiteral("0"))
-            t = QStringLiteral("0");
-        setText("edDataTemp", t);
+        setText("edDataTemp", numfmt::temperatureText(variantToDouble(value)));
         m_temperatureFault = text("edDataTemp") == QLatin1String("- - - - - - -");
         break;
     }

@@ -38,6 +38,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
 
+    // A load takes every register it writes or none, each as the register's own check gives it.
+    if (const std::optional<std::array<QString, 9>> loaded = configfile::loadTexts(lines)) {
+        for (const int reg : configfile::LoadedRegisters) {
+            const std::optional<QString> text = configfile::registerText(lines, reg);
+            if (!text || regcodec::fileRegisterText(reg, *text) != (*loaded)[static_cast<size_t>(reg)])
+                abort();
+        }
+    }
+
     // Written back: the same registers and the same description.
     const QStringList back = configfile::linesOf(configfile::fileBytes(registers, description));
     if (configfile::descriptionOf(back) != description)
