@@ -8,6 +8,7 @@
 #include "Krpropertypage.h"
 #include "Krvisible.h"
 #include "Namechanged.h"
+#include "OpenFloorInterface.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -897,6 +898,14 @@ void KrDesignerWindow::SetRunMode(bool run)
         m_overlay->hide();
         m_page->SetDesigner(nullptr);
         ApplyPageBackground();
+        // Floors run as their component defines them: one that an opener can
+        // show stays hidden until it does, unless the page holds it open. In
+        // design mode every floor is shown, to place symbols on it.
+        for (TKrSymbol *s : m_page->Symbols()) {
+            IKRWorkFloor *floor = Supports<IKRWorkFloor>(s);
+            if (floor && floor->GetRelationCount() > 0 && floor->GetOpenerName().isEmpty() && !s->isHidden())
+                floor->CloseFloor(QString());
+        }
         if (!m_fileName.isEmpty()) {
             const QStringList bad = KrRunTimeFile::Load(m_page, m_fileName);
             if (!bad.isEmpty())
