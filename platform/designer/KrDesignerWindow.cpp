@@ -136,6 +136,9 @@ KrDesignerWindow::KrDesignerWindow(KrDialogService *dialogs, QWidget *parent)
     watch->start();
     UpdateRecentMenu();
 
+    // Input in the side panel: the property pages may change their symbol.
+    qApp->installEventFilter(this);
+
     ScanComponents();
     m_history.Reset(m_page->SavePage());
     UpdateTitle();
@@ -256,7 +259,8 @@ bool KrDesignerWindow::LoadPageFile(const QString &fileName)
 bool KrDesignerWindow::SavePageFile(const QString &fileName)
 {
     CheckDetailsEdit();
-    Commit();
+    if (m_commitPending)
+        Commit();
     const QByteArray data = m_run ? m_designState : m_page->SavePage();
     QSaveFile f(fileName);
     QString error;
@@ -280,7 +284,9 @@ bool KrDesignerWindow::SavePageFile(const QString &fileName)
 bool KrDesignerWindow::MaybeSave()
 {
     CheckDetailsEdit();
-    if (!m_run)
+    // Only what the user changed counts: values that live variable links
+    // show on the page in design mode are no change of the page.
+    if (!m_run && m_commitPending)
         Commit();
     if (!IsModified())
         return true;
@@ -387,9 +393,11 @@ QByteArray KrDesignerWindow::DesignOf(TKrSymbol *s) const
 
 void KrDesignerWindow::Commit()
 {
+    m_commitPending = false;
     if (m_run || m_restoring)
         return;
     if (m_history.Record(m_page->SavePage())) {
+        m_panelInput = false; // what the side panel changed is in this step
         if (m_detailsSymbol)
             m_detailsDesign = DesignOf(m_detailsSymbol);
         if (m_genericPage)
@@ -405,13 +413,25 @@ void KrDesignerWindow::ScheduleCommit()
         return;
     m_commitPending = true;
     QTimer::singleShot(0, this, [this] {
-        m_commitPending = false;
-        Commit();
+        if (m_commitPending) // not taken by an explicit commit meanwhile
+            Commit();
     });
+}
+
+void KrDesignerWindow::DetailsEdited()
+{
+    m_panelInput = true;
+    CheckDetailsEdit();
 }
 
 void KrDesignerWindow::CheckDetailsEdit()
 {
+    // A symbol's design data also changes when one of its variable links shows
+    // a new value (a value text keeps its caption): only a change after the
+    // user worked in the side panel is an edit.
+    if (!m_panelInput)
+        return;
+    m_panelInput = false;
     if (!m_detailsSymbol || m_run)
         return;
     const QByteArray now = DesignOf(m_detailsSymbol);
@@ -576,7 +596,7 @@ void KrDesignerWindow::ShowDetailsOf(TKrSymbol *symbol)
                     s->Validate();
                     s->update();
                 }
-                CheckDetailsEdit();
+                DetailsEdited();
             }, ui->pnDetails);
             m_genericPage->setObjectName(QStringLiteral("pnGenericDetails"));
         }
@@ -646,7 +666,7 @@ void KrDesignerWindow::ShowElementDetails(TKrChild *element)
     if (!HasChildWidgets(ui->pnElementDetails)) {
         const QList<TKrPropField> fields = PublishedFields(element, TKrChild::staticMetaObject.propertyCount());
         if (!fields.isEmpty())
-            m_genericElementPage = new TKrPropertyPage(element, fields, [this] { CheckDetailsEdit(); }, ui->pnElementDetails);
+            m_genericElementPage = new TKrPropertyPage(element, fields, [this] { DetailsEdited(); }, ui->pnElementDetails);
     }
     AdoptChildren(ui->pnElementDetails);
 }
@@ -889,7 +909,8 @@ void KrDesignerWindow::SetRunMode(bool run)
         return;
     if (run) {
         CheckDetailsEdit();
-        Commit();
+        if (m_commitPending)
+            Commit();
         SetSelection({});
         HideDetails();
         m_armed.clear();
@@ -1049,6 +1070,18 @@ void KrDesignerWindow::closeEvent(QCloseEvent *e)
 
 bool KrDesignerWindow::eventFilter(QObject *watched, QEvent *e)
 {
+    switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel:
+    case QEvent::InputMethod:
+        if (auto *w = qobject_cast<QWidget *>(watched); w && ui->dkDetails->isAncestorOf(w))
+            m_panelInput = true;
+        break;
+    default:
+        break;
+    }
     if (watched == ui->lstPalette->viewport()) {
         static QPoint pressPos;
         if (e->type() == QEvent::MouseButtonPress) {
