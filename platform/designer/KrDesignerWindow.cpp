@@ -740,14 +740,22 @@ void KrDesignerWindow::ContextPopup(QWidget *item, const QPoint &pagePos)
         for (QAction *a : menu->actions())
             if (a->property("krDesigner").toBool() || designer.contains(a))
                 menu->removeAction(a);
-        QAction *sep = menu->addSeparator();
-        sep->setProperty("krDesigner", true);
-        menu->addActions(designer);
+        auto addDesignerCommands = [&] {
+            QAction *sep = menu->addSeparator();
+            sep->setProperty("krDesigner", true);
+            menu->addActions(designer);
+        };
+        addDesignerCommands();
         connect(menu, &QMenu::aboutToHide, this, &KrDesignerWindow::ScheduleCommit, Qt::UniqueConnection);
         bool handled = false;
         s->DoContextPopup(s->mapFrom(m_page, pagePos), handled);
-        if (handled)
+        if (handled) {
+            // A component that makes its menu afresh (a floor's "Copy Ref.")
+            // has taken the designer's commands out: they follow its items.
+            if (!menu->actions().contains(ui->actDelete))
+                addDesignerCommands();
             return;
+        }
     }
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);

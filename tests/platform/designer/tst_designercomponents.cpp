@@ -16,6 +16,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLineEdit>
@@ -356,6 +358,42 @@ private slots:
         QVERIFY(w->close());
         QVERIFY(none.texts.isEmpty());
         m_w.reset();
+    }
+
+    void contextMenusHoldTheComponentsAndTheDesignersItems_data()
+    {
+        QTest::addColumn<int>("component");
+        QTest::addColumn<QString>("own"); // the component's own item
+        for (int c = 0; c < Components().size(); ++c) {
+            const QString guid = Components()[c].guid;
+            QTest::addRow("%s", Components()[c].name) << c << (guid == kFloor ? QStringLiteral("Copy Ref.") : guid == kOpen ? QStringLiteral("Paste Ref.") : QString());
+        }
+    }
+
+    void contextMenusHoldTheComponentsAndTheDesignersItems()
+    {
+        QFETCH(int, component);
+        QFETCH(QString, own);
+        KrDesignerWindow *w = Window();
+        TKrSymbol *s = PlaceByClicks(w, Components()[component].guid, QPoint(100, 100));
+        QVERIFY(s);
+        s->SetBounds(TRect(100, 100, 200, 180));
+        for (int round = 0; round < 2; ++round) {
+            QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(120, 120), w->Overlay()->mapToGlobal(QPoint(120, 120)));
+            QApplication::sendEvent(w->Overlay(), &e);
+            QMenu *menu = nullptr;
+            QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+            QStringList texts;
+            for (QAction *a : menu->actions())
+                texts.append(a->text());
+            if (!own.isEmpty())
+                QVERIFY2(texts.contains(own), qPrintable(texts.join(QLatin1Char('|'))));
+            // The designer's commands, once each.
+            QCOMPARE(menu->actions().count(w->Form()->actDelete), 1);
+            QCOMPARE(menu->actions().count(w->Form()->actCopy), 1);
+            QCOMPARE(menu->actions().contains(w->Form()->actRotateRight), Components()[component].rotatable);
+            menu->close();
+        }
     }
 
     void pasteRenamesFloorsAndTheirOpeners()
