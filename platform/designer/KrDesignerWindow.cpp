@@ -8,6 +8,7 @@
 #include "Krpropertypage.h"
 #include "Krvisible.h"
 #include "Namechanged.h"
+#include "OpenFloorInterface.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -135,6 +136,9 @@ KrDesignerWindow::KrDesignerWindow(KrDialogService *dialogs, QWidget *parent)
     watch->start();
     UpdateRecentMenu();
 
+    // Input in the side panel: the property pages may change their symbol.
+    qApp->installEventFilter(this);
+
     ScanComponents();
     m_history.Reset(m_page->SavePage());
     UpdateTitle();
@@ -255,7 +259,8 @@ bool KrDesignerWindow::LoadPageFile(const QString &fileName)
 bool KrDesignerWindow::SavePageFile(const QString &fileName)
 {
     CheckDetailsEdit();
-    Commit();
+    if (m_commitPending)
+        Commit();
     const QByteArray data = m_run ? m_designState : m_page->SavePage();
     QSaveFile f(fileName);
     QString error;
@@ -279,7 +284,9 @@ bool KrDesignerWindow::SavePageFile(const QString &fileName)
 bool KrDesignerWindow::MaybeSave()
 {
     CheckDetailsEdit();
-    if (!m_run)
+    // Only what the user changed counts: values that live variable links
+    // show on the page in design mode are no change of the page.
+    if (!m_run && m_commitPending)
         Commit();
     if (!IsModified())
         return true;
@@ -386,9 +393,11 @@ QByteArray KrDesignerWindow::DesignOf(TKrSymbol *s) const
 
 void KrDesignerWindow::Commit()
 {
+    m_commitPending = false;
     if (m_run || m_restoring)
         return;
     if (m_history.Record(m_page->SavePage())) {
+        m_panelInput = false; // what the side panel changed is in this step
         if (m_detailsSymbol)
             m_detailsDesign = DesignOf(m_detailsSymbol);
         if (m_genericPage)
@@ -404,13 +413,25 @@ void KrDesignerWindow::ScheduleCommit()
         return;
     m_commitPending = true;
     QTimer::singleShot(0, this, [this] {
-        m_commitPending = false;
-        Commit();
+        if (m_commitPending) // not taken by an explicit commit meanwhile
+            Commit();
     });
+}
+
+void KrDesignerWindow::DetailsEdited()
+{
+    m_panelInput = true;
+    CheckDetailsEdit();
 }
 
 void KrDesignerWindow::CheckDetailsEdit()
 {
+    // A symbol's design data also changes when one of its variable links shows
+    // a new value (a value text keeps its caption): only a change after the
+    // user worked in the side panel is an edit.
+    if (!m_panelInput)
+        return;
+    m_panelInput = false;
     if (!m_detailsSymbol || m_run)
         return;
     const QByteArray now = DesignOf(m_detailsSymbol);
@@ -575,7 +596,7 @@ void KrDesignerWindow::ShowDetailsOf(TKrSymbol *symbol)
                     s->Validate();
                     s->update();
                 }
-                CheckDetailsEdit();
+                DetailsEdited();
             }, ui->pnDetails);
             m_genericPage->setObjectName(QStringLiteral("pnGenericDetails"));
         }
@@ -645,7 +666,7 @@ void KrDesignerWindow::ShowElementDetails(TKrChild *element)
     if (!HasChildWidgets(ui->pnElementDetails)) {
         const QList<TKrPropField> fields = PublishedFields(element, TKrChild::staticMetaObject.propertyCount());
         if (!fields.isEmpty())
-            m_genericElementPage = new TKrPropertyPage(element, fields, [this] { CheckDetailsEdit(); }, ui->pnElementDetails);
+            m_genericElementPage = new TKrPropertyPage(element, fields, [this] { DetailsEdited(); }, ui->pnElementDetails);
     }
     AdoptChildren(ui->pnElementDetails);
 }
@@ -719,14 +740,22 @@ void KrDesignerWindow::ContextPopup(QWidget *item, const QPoint &pagePos)
         for (QAction *a : menu->actions())
             if (a->property("krDesigner").toBool() || designer.contains(a))
                 menu->removeAction(a);
-        QAction *sep = menu->addSeparator();
-        sep->setProperty("krDesigner", true);
-        menu->addActions(designer);
+        auto addDesignerCommands = [&] {
+            QAction *sep = menu->addSeparator();
+            sep->setProperty("krDesigner", true);
+            menu->addActions(designer);
+        };
+        addDesignerCommands();
         connect(menu, &QMenu::aboutToHide, this, &KrDesignerWindow::ScheduleCommit, Qt::UniqueConnection);
         bool handled = false;
         s->DoContextPopup(s->mapFrom(m_page, pagePos), handled);
-        if (handled)
+        if (handled) {
+            // A component that makes its menu afresh (a floor's "Copy Ref.")
+            // has taken the designer's commands out: they follow its items.
+            if (!menu->actions().contains(ui->actDelete))
+                addDesignerCommands();
             return;
+        }
     }
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -888,7 +917,8 @@ void KrDesignerWindow::SetRunMode(bool run)
         return;
     if (run) {
         CheckDetailsEdit();
-        Commit();
+        if (m_commitPending)
+            Commit();
         SetSelection({});
         HideDetails();
         m_armed.clear();
@@ -897,6 +927,14 @@ void KrDesignerWindow::SetRunMode(bool run)
         m_overlay->hide();
         m_page->SetDesigner(nullptr);
         ApplyPageBackground();
+        // Floors run as their component defines them: one that an opener can
+        // show stays hidden until it does, unless the page holds it open. In
+        // design mode every floor is shown, to place symbols on it.
+        for (TKrSymbol *s : m_page->Symbols()) {
+            IKRWorkFloor *floor = Supports<IKRWorkFloor>(s);
+            if (floor && floor->GetRelationCount() > 0 && floor->GetOpenerName().isEmpty() && !s->isHidden())
+                floor->CloseFloor(QString());
+        }
         if (!m_fileName.isEmpty()) {
             const QStringList bad = KrRunTimeFile::Load(m_page, m_fileName);
             if (!bad.isEmpty())
@@ -1040,6 +1078,18 @@ void KrDesignerWindow::closeEvent(QCloseEvent *e)
 
 bool KrDesignerWindow::eventFilter(QObject *watched, QEvent *e)
 {
+    switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel:
+    case QEvent::InputMethod:
+        if (auto *w = qobject_cast<QWidget *>(watched); w && ui->dkDetails->isAncestorOf(w))
+            m_panelInput = true;
+        break;
+    default:
+        break;
+    }
     if (watched == ui->lstPalette->viewport()) {
         static QPoint pressPos;
         if (e->type() == QEvent::MouseButtonPress) {

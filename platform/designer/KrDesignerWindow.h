@@ -158,7 +158,10 @@ private:
     void HideElementDetails();
     void AdoptChildren(QWidget *panel);
     void ScheduleCommit();
+    // Records the edit of the selected symbol's design data after input in
+    // the side panel (DetailsEdited: a property page reported an edit).
     void CheckDetailsEdit();
+    void DetailsEdited();
     void ReportProblems(const QString &what, const QList<TKrLoadProblem> &problems);
     QByteArray DesignOf(TKrSymbol *s) const;
 
@@ -189,4 +192,5 @@ private:
     bool m_commitPending = false;
     bool m_treePending = false;
     bool m_restoring = false;
+    bool m_panelInput = false; // the user worked in the side panel since the last check
 };

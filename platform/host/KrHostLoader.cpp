@@ -180,6 +180,55 @@ Recorded ReadRecordedVersion(const QString &path, unsigned int *version)
     return Recorded::Absent;
 }
 
+// How many bytes an ELF file needs to be whole: the end of the furthest of its
+// loaded segments and of its section header table; 0 when the file is no ELF
+// file (or its headers cannot be read). The system loader maps a file that was
+// cut short without a word, and the first call into a missing part of it
+// ends the process, so such a file is refused before it is loaded.
+quint64 ElfBytesNeeded(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 64)
+        return 0;
+    const QByteArray head = file.read(64);
+    ElfFile elf;
+    elf.data = reinterpret_cast<const uchar *>(head.constData());
+    elf.size = head.size();
+    const uchar *d = elf.data;
+    if (d[0] != 0x7F || d[1] != 'E' || d[2] != 'L' || d[3] != 'F' || (d[4] != 1 && d[4] != 2) || (d[5] != 1 && d[5] != 2))
+        return 0;
+    const bool wide = d[4] == 2;
+    elf.bigEndian = d[5] == 2;
+    bool ok = true;
+    const quint64 phoff = wide ? elf.Read(0x20, 8, &ok) : elf.Read(0x1C, 4, &ok);
+    const quint64 phentsize = elf.Read(wide ? 0x36 : 0x2A, 2, &ok);
+    const quint64 phnum = elf.Read(wide ? 0x38 : 0x2C, 2, &ok);
+    const quint64 shoff = wide ? elf.Read(0x28, 8, &ok) : elf.Read(0x20, 4, &ok);
+    const quint64 shentsize = elf.Read(wide ? 0x3A : 0x2E, 2, &ok);
+    const quint64 shnum = elf.Read(wide ? 0x3C : 0x30, 2, &ok);
+    if (!ok || phentsize < (wide ? 56u : 32u) || phnum > 4096 || shnum > 65535 || phoff > (quint64(1) << 40) || shoff > (quint64(1) << 40))
+        return 0;
+    quint64 needed = phoff + phnum * phentsize;
+    if (shoff)
+        needed = qMax(needed, shoff + shnum * shentsize);
+    if (!file.seek(qint64(phoff)))
+        return needed;
+    const QByteArray table = file.read(qint64(phnum * phentsize));
+    ElfFile ph;
+    ph.data = reinterpret_cast<const uchar *>(table.constData());
+    ph.size = table.size();
+    ph.bigEndian = elf.bigEndian;
+    for (quint64 i = 0; i < phnum; ++i) {
+        const quint64 h = i * phentsize;
+        const quint64 offset = wide ? ph.Read(h + 8, 8, &ok) : ph.Read(h + 4, 4, &ok);
+        const quint64 size = wide ? ph.Read(h + 32, 8, &ok) : ph.Read(h + 16, 4, &ok);
+        if (!ok || offset > (quint64(1) << 40) || size > (quint64(1) << 40))
+            break;
+        needed = qMax(needed, offset + size);
+    }
+    return needed;
+}
+
 QString VersionMismatchText(unsigned int recorded)
 {
     return QStringLiteral("the library was built for KeloRTL runtime version %1, but the loaded runtime is version %2")
@@ -233,6 +282,11 @@ TKrComponentLibrary *TKrHostLoader::Load(const QString &fileName)
         return nullptr;
     }
 
+    // A file cut short (an interrupted copy) is refused before it is mapped.
+    if (const quint64 needed = ElfBytesNeeded(path); needed > quint64(fi.size())) {
+        Report(path, QStringLiteral("cannot load the library: the file is cut short (%1 bytes of %2)").arg(fi.size()).arg(needed));
+        return nullptr;
+    }
     // An absolute name of an existing file: the loader takes exactly that file.
     auto lib = std::make_unique<QLibrary>(path);
     if (!lib->load()) {
