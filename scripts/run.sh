@@ -51,7 +51,12 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   if ! kill -0 $pid 2>/dev/null; then echo "KR715Config ended early" >&2; exit 1; fi
   id=$(xwininfo -root -tree | awk "/\"KR 715 Setup\"/ {print \$1; exit}")
   if [ -z "$id" ]; then echo "main window not found" >&2; kill $pid; exit 1; fi
-  import -window "$id" "$shot"
+  # The screen area of the main window, with any message the program shows over it.
+  geometry=$(xwininfo -id "$id" | awk "/Absolute upper-left X/ {x=\$4} /Absolute upper-left Y/ {y=\$4}
+    /Width:/ {w=\$2} /Height:/ {h=\$2} END {print w \"x\" h \"+\" x \"+\" y}")
+  status=0
+  import -window root -crop "$geometry" +repage "$shot" || status=$?
   kill $pid; wait $pid 2>/dev/null || true
+  exit $status
 ' _ "$program" "$physid" "$shot"
 echo "Screenshot of the main window: $shot"
