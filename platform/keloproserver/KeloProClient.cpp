@@ -65,9 +65,11 @@ KeloProClient::KeloProClient(const Options &options)
 KeloProClient::~KeloProClient()
 {
     if (isConnected() && m_bus.isConnected()) {
+        // Waited for: the bus keeps the order of messages, so the accesses sent without
+        // waiting have reached the service (and its trace) before the program ends.
         QDBusMessage release = methodCall(m_owner, factoryPath(), factoryInterface(), QStringLiteral("ReleaseObject"));
         release << QVariant::fromValue(QDBusObjectPath(m_objectPath));
-        m_bus.send(release);
+        m_bus.call(release, QDBus::Block, m_options.callTimeoutMs);
     }
 }
 
