@@ -64,6 +64,7 @@ public:
     }
 
     bool running() const { return m_process && m_process->state() == QProcess::Running; }
+    qint64 pid() const { return m_process ? m_process->processId() : 0; }
     QString errors()
     {
         if (m_process)

@@ -25,6 +25,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 namespace {
 
@@ -425,6 +426,47 @@ private slots:
         QVERIFY(m_service.running());
         // (the service restarted above: FT1 is as the network file has it)
         QCOMPARE(probe({"read", "FT1.Flow"}), QStringLiteral("7.25 0"));
+    }
+
+    // A service that stops answering (stopped, not gone): the access raises after
+    // the call timeout instead of holding the program up; once the service answers
+    // again the next selection connects anew.
+    void stalledService()
+    {
+        auto client = kelobus::KeloProClient::connect({50, 1000});
+        client->put("PhysId", "FT1.Flow");
+        client->put("InformationInErrorCode", true);
+        QVERIFY(client->get("value").isValid());
+        QVERIFY(m_service.pid() > 0);
+        ::kill(static_cast<pid_t>(m_service.pid()), SIGSTOP);
+        auto resume = qScopeGuard([this] { ::kill(static_cast<pid_t>(m_service.pid()), SIGCONT); });
+        QString raised;
+        try {
+            client->get("value");
+        } catch (const automation::AutomationError &e) {
+            raised = e.text();
+        }
+        QCOMPARE(raised, QStringLiteral("Connection to the KELO.PRO service lost: no answer within 50 ms"));
+        QVERIFY(!client->isConnected());
+        // The selection tries to connect, in vain, and stays silent; the access says why.
+        client->put("PhysId", "FT1.Flow");
+        client->put("InformationInErrorCode", true);
+        QVERIFY(!client->isConnected());
+        raised.clear();
+        try {
+            client->get("ErrorCode");
+        } catch (const automation::AutomationError &e) {
+            raised = e.text();
+        }
+        QVERIFY2(raised.startsWith("Cannot reach the KELO.PRO service"), qPrintable(raised));
+
+        resume.dismiss();
+        ::kill(static_cast<pid_t>(m_service.pid()), SIGCONT);
+        client->put("PhysId", "FT1.Flow");
+        client->put("InformationInErrorCode", true);
+        QVERIFY(client->isConnected());
+        QCOMPARE(client->get("value"), QVariant(7.25));
+        QCOMPARE(client->get("ErrorCode"), QVariant(0));
     }
 };
 
