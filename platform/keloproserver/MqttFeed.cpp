@@ -301,6 +301,14 @@ void MqttFeed::publishAll(bool values)
     for (const auto &owned : m_reader->network().devices()) {
         const SimDevice &device = *owned;
         const QString id = device.physId();
+        // A PhysId with a level separator or a wildcard cannot name a topic level.
+        if (id.contains(QLatin1Char('/')) || id.contains(QLatin1Char('+')) || id.contains(QLatin1Char('#'))) {
+            if (!m_unpublishable.contains(id)) {
+                m_unpublishable.insert(id);
+                emit report(QStringLiteral("MQTT: %1 is not published; a PhysId with \"/\", \"+\" or \"#\" cannot be a topic level").arg(id));
+            }
+            continue;
+        }
         const QString base = QStringLiteral("kelo/") + id;
         QJsonObject ident = identification(device);
         const QByteArray identKey = compact(ident);

@@ -86,6 +86,7 @@ private:
     bool m_connected = false;
     QHash<QString, QByteArray> m_lastIdentification; // by PhysId, without timestamp
     QHash<QString, QByteArray> m_lastError;
+    QSet<QString> m_unpublishable;
 };
 
 } // namespace kelobus

@@ -26,7 +26,8 @@ const char *const NetworkJson = R"({"devices":[
      ".Code2":555812352,".Code3":539112448,".Meternumber":2018918144}},
   {"physId":"FT2","deviceType":715,"frozen":true,"fault":5,"variables":{".SetPoint":40}},
   {"physId":"FT3","deviceType":715,"answers":false},
-  {"physId":"PT1","deviceType":702,"frozen":true,"variables":{".Pressure":2.5}}]})";
+  {"physId":"PT1","deviceType":702,"frozen":true,"variables":{".Pressure":2.5}},
+  {"physId":"LINE/7","deviceType":702,"frozen":true}]})";
 
 int freePort()
 {
@@ -254,6 +255,9 @@ private slots:
         QVERIFY(first < last);
         QCOMPARE(s.messages("kelo/PT1/values").value(0).json().value("values").toObject().value("Pressure").toObject().value("value").toDouble(), 2.5);
         QVERIFY(s.messages("kelo/FT3/values").isEmpty());
+        // A PhysId that cannot be a topic level is left out, and said so.
+        QVERIFY(s.messages("kelo/LINE/7/values").isEmpty() && s.messages("kelo/LINE/7/identification").isEmpty());
+        QVERIFY(m_service.errors().contains("LINE/7 is not published"));
     }
 
     // Commands: carried out for enabled PhysIds only; everything else refused on
