@@ -428,6 +428,36 @@ private slots:
         QCOMPARE(probe({"read", "FT1.Flow"}), QStringLiteral("7.25 0"));
     }
 
+    // A second service on the same bus, a bad network file or bad feed settings:
+    // the program ends with the reason, the running service goes on.
+    void startRefused_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("name taken") << QStringList{} << 1 << "is taken on the session bus";
+        QTest::newRow("no such network file") << QStringList{"--network", "/nonexistent/plant.json"} << 1
+                                              << "Network file \"/nonexistent/plant.json\": cannot be read";
+        QTest::newRow("broker not host:port") << QStringList{"--mqtt", "host:99999"} << 2 << "is not host[:port]";
+        QTest::newRow("rate too small") << QStringList{"--mqtt", "127.0.0.1:1", "--mqtt-rate", "5"} << 2
+                                        << "is not a number of milliseconds";
+    }
+    void startRefused()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, reason);
+        QProcess p;
+        p.start(QStringLiteral(KELO_PRO_SERVER_PATH), arguments);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), exitCode);
+        const QString said = QString::fromLocal8Bit(p.readAllStandardError());
+        QVERIFY2(said.contains(reason), qPrintable(said));
+        QVERIFY(m_service.running());
+        QCOMPARE(probe({"read", "FT1.DeviceType"}), QStringLiteral("715 0"));
+    }
+
     // A service that stops answering (stopped, not gone): the access raises after
     // the call timeout instead of holding the program up; once the service answers
     // again the next selection connects anew.
