@@ -1,5 +1,6 @@
 #include "KeloProServer.h"
 
+#include "KeloProClient.h"
 #include "Kr715Device.h"
 
 #include <QDebug>
@@ -187,7 +188,19 @@ KeloProServer::KeloProServer(std::shared_ptr<SimNetwork> network, const QString 
     }
 }
 
+KeloProServer::KeloProServer(std::shared_ptr<SimNetwork> network, std::shared_ptr<QFile> sharedTrace)
+    : m_network(std::move(network))
+    , m_trace(std::move(sharedTrace))
+{
+    Q_ASSERT(m_network);
+}
+
 KeloProServer::~KeloProServer() = default;
+
+QString KeloProServer::errorString() const
+{
+    return m_outcome == Outcome::NoError ? noErrorText() : m_outcomeText;
+}
 
 std::unique_ptr<KeloProServer> KeloProServer::createFromEnvironment()
 {
@@ -604,6 +617,10 @@ void KeloProServer::trace(const char *kind, const QString &member, const QString
 void registerServer()
 {
     automation::registerClass(QString::fromLatin1(KeloProServer::ProgId), []() -> std::unique_ptr<automation::AutomationObject> {
+        // The kelo-pro-server service when it is on the session bus (or chosen), the
+        // simulator in this process otherwise; see KeloProClient.h.
+        if (kelobus::chooseServer() == kelobus::ServerChoice::Service)
+            return kelobus::KeloProClient::connect(kelobus::clientOptions());
         return KeloProServer::createFromEnvironment();
     });
 }

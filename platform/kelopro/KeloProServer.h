@@ -24,6 +24,9 @@ public:
     // A server on the given network; traceFile, when not empty, receives one line
     // per member access.
     explicit KeloProServer(std::shared_ptr<SimNetwork> network, const QString &traceFile = QString());
+    // A server on the given network that writes its trace lines to a trace file it
+    // shares with other server objects (the service's one bus monitor); null: no trace.
+    KeloProServer(std::shared_ptr<SimNetwork> network, std::shared_ptr<QFile> sharedTrace);
     ~KeloProServer() override;
 
     // A server on the network named by KELO_PRO_NETWORK (or the default network),
@@ -44,6 +47,8 @@ public:
     void advanceClock(double seconds) { m_network->clock().advance(seconds); }
 
     int errorCode() const { return m_outcome; }
+    // ErrorString without a trace line.
+    QString errorString() const;
     bool tracing() const { return m_trace != nullptr; }
 
     // The text a value has in the trace.
@@ -88,11 +93,13 @@ private:
     int m_outcome = 0;
     QString m_outcomeText;          // its text when it is not 0
 
-    std::unique_ptr<QFile> m_trace;
+    std::shared_ptr<QFile> m_trace;
 };
 
-// Registers the ProgID "KELO.PRO": each created object reads the network named by
-// KELO_PRO_NETWORK at its creation.
+// Registers the ProgID "KELO.PRO": each created object is a client of the
+// kelo-pro-server service when that is chosen (KELO_PRO_SERVER, the setting, or
+// auto: the service is on the session bus), otherwise an embedded server that reads
+// the network named by KELO_PRO_NETWORK at its creation.
 void registerServer();
 
 } // namespace kelopro

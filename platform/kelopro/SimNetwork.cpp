@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 
 namespace kelopro {
@@ -404,6 +405,19 @@ QByteArray SimNetwork::defaultNetworkJson()
 std::shared_ptr<SimNetwork> SimNetwork::defaultNetwork()
 {
     return fromJson(defaultNetworkJson(), QStringLiteral("(default network)"));
+}
+
+std::unique_ptr<SimDevice> SimNetwork::takeDevice(const QString &physId)
+{
+    const QString lower = physId.toLower();
+    SimDevice *device = m_byId.value(lower, nullptr);
+    if (!device)
+        return nullptr;
+    m_byId.remove(lower);
+    const auto it = std::find_if(m_devices.begin(), m_devices.end(), [device](const auto &d) { return d.get() == device; });
+    std::unique_ptr<SimDevice> taken = std::move(*it);
+    m_devices.erase(it);
+    return taken;
 }
 
 SimDevice &SimNetwork::addDevice(std::unique_ptr<SimDevice> device)

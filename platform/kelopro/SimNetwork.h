@@ -55,6 +55,10 @@ public:
     SimDevice *deviceWithSerial(quint32 serial) const;
 
     const std::vector<std::unique_ptr<SimDevice>> &devices() const { return m_devices; }
+    // Removes a device (PhysId in any case) from this network and hands it over;
+    // nullptr when unknown. Used to move devices of a freshly read network file into
+    // a running one.
+    std::unique_ptr<SimDevice> takeDevice(const QString &physId);
 
     SimClock &clock() { return m_clock; }
     const SimClock &clock() const { return m_clock; }

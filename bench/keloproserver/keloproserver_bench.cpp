@@ -1,0 +1,168 @@
+// One polling tick of KR715Config through the kelo-pro-server service and through
+// the embedded server, side by side in one run.
+//
+//   keloproserver_bench [cycles]
+//
+// Runs on a private session bus of its own (it starts itself again under
+// dbus-run-session) with kelo-pro-server from its own folder serving a frozen KR 715
+// (every slot served, nothing traced). For each server: the main window selects FT1,
+// two cycles of 20 ticks warm up, then `cycles` cycles (default 200) are timed tick
+// by tick: wall-clock time (what the window waits for) and the process's CPU time.
+// Prints median, 90th percentile and maximum in microseconds.
+
+#include "ConfigKR715U.h"
+#include "KeloProClient.h"
+#include "KeloProServer.h"
+#include "PollCycle.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+const char *const NetworkJson = R"({"devices":[{"physId":"FT1","deviceType":715,"frozen":true,"variables":{
+  ".MeterSize":2.5, ".Ti":10, ".PiCode":0, ".Meternumber":2018918144, ".Scale":100,
+  ".Code1":2097152, ".Code2":555812352, ".Code3":539112448,
+  ".Flow":12.5, ".Volume1":1234.5, ".Volume2":10.25, ".InstantFlow":13, ".TCFlow":12.4,
+  ".Temperature":21.5, ".SetPoint":500, ".Input1":1, ".Output2":1, ".Output3":0, ".Available":3.25}}]})";
+
+double cpuMicroseconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1))];
+}
+
+struct Result {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    bool ok = false;
+};
+
+Result measure(const char *choice, int cycles)
+{
+    Result r;
+    qputenv("KELO_PRO_SERVER", choice);
+    TfrmKR715Config window(QStringList{QStringLiteral("FT1")});
+    window.ti715UpdateData->stop();
+    window.tiOut2BatchCalc->stop();
+    KR715Session &session = window.session();
+    if (!session.device.deviceAccepted || !session.device.contact) {
+        std::fprintf(stderr, "%s: FT1 was not selected\n", choice);
+        return r;
+    }
+    PollCycle &poll = *window.pollCycle;
+    for (int i = 0; i < 2 * KR715Session::SlotCount; ++i)
+        poll.ti715UpdateDataTimer();
+    QCoreApplication::processEvents();
+    QElapsedTimer clock;
+    for (int c = 0; c < cycles; ++c) {
+        for (int t = 0; t < KR715Session::SlotCount; ++t) {
+            const double cpu = cpuMicroseconds();
+            clock.start();
+            poll.ti715UpdateDataTimer();
+            r.wall.push_back(static_cast<double>(clock.nsecsElapsed()) / 1000.0);
+            r.cpu.push_back(cpuMicroseconds() - cpu);
+        }
+        QCoreApplication::processEvents();
+    }
+    r.ok = session.device.contact && session.device.lastErrorCode == 0;
+    if (!r.ok)
+        std::fprintf(stderr, "%s: the poll ended with \"%s\"\n", choice, qPrintable(session.device.lastErrorText));
+    return r;
+}
+
+void print(const char *name, const Result &r)
+{
+    std::printf("%-28s wall median %7.1f us  p90 %7.1f us  max %8.1f us | CPU median %6.1f us  p90 %6.1f us\n", name,
+                percentile(r.wall, 0.5), percentile(r.wall, 0.9), percentile(r.wall, 1.0), percentile(r.cpu, 0.5),
+                percentile(r.cpu, 0.9));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // A private bus: the benchmark never meets the user's session or service.
+    if (qEnvironmentVariable("KELO_BENCH_PRIVATE_BUS") != QLatin1String("1")) {
+        qputenv("KELO_BENCH_PRIVATE_BUS", "1");
+        QStringList args{QStringLiteral("--"), QString::fromLocal8Bit(argv[0])};
+        for (int i = 1; i < argc; ++i)
+            args << QString::fromLocal8Bit(argv[i]);
+        QCoreApplication app(argc, argv);
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        p.setStandardErrorFile(QProcess::nullDevice()); // the bus daemon's notes
+        p.start(QStringLiteral("dbus-run-session"), args);
+        if (!p.waitForStarted(5000)) {
+            std::fprintf(stderr, "dbus-run-session cannot be started\n");
+            return 1;
+        }
+        p.waitForFinished(-1);
+        return p.exitCode();
+    }
+    const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
+    qunsetenv("KELO_PRO_TRACE");
+    qunsetenv("KELO_PRO_TIMEOUT_MS");
+    const QString networkPath = home.filePath(QStringLiteral("network.json"));
+    {
+        QFile file(networkPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(NetworkJson) < 0)
+            return 1;
+    }
+    qputenv("KELO_PRO_NETWORK", networkPath.toLocal8Bit());
+
+    QApplication app(argc, argv);
+    kelopro::registerServer();
+    QCoreApplication::setApplicationName(QStringLiteral("KR715 config"));
+
+    QProcess service;
+    service.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    service.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kelo-pro-server"), {QStringLiteral("--network"), networkPath});
+    bool up = false;
+    for (int i = 0; i < 250 && !up; ++i) {
+        up = kelobus::KeloProClient::serviceOnBus(500);
+        if (!up)
+            QThread::msleep(20);
+    }
+    if (!up) {
+        std::fprintf(stderr, "kelo-pro-server did not come up\n");
+        return 1;
+    }
+
+    std::printf("one polling tick of the main window on a frozen KR 715, %d cycles of %d ticks (offscreen)\n", cycles,
+                KR715Session::SlotCount);
+    const Result embedded = measure("embedded", cycles);
+    const Result dbus = measure("dbus", cycles);
+    print("embedded server", embedded);
+    print("kelo-pro-server (D-Bus)", dbus);
+    service.terminate();
+    service.waitForFinished(5000);
+    return embedded.ok && dbus.ok ? 0 : 1;
+}
