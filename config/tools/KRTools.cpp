@@ -73,6 +73,11 @@ KRTools::~KRTools()
     delete m_monitor.data();
 }
 
+TfrmTrend *KRTools::trend() const { return m_trend.data(); }
+TfrmCompare *KRTools::compareWindow() const { return m_compare.data(); }
+TfrmReport *KRTools::reportWindow() const { return m_report.data(); }
+TfrmBusMonitor *KRTools::busMonitor() const { return m_monitor.data(); }
+
 // In the bottom strip, under the Redo button and beside the error caption: a place no
 // control of the strip uses, whatever the window's scale.
 void KRTools::place()

@@ -39,10 +39,10 @@ public:
     void actBusMonitorExecute();
 
     // The windows; null until first opened.
-    TfrmTrend *trend() const { return m_trend; }
-    TfrmCompare *compareWindow() const { return m_compare; }
-    TfrmReport *reportWindow() const { return m_report; }
-    TfrmBusMonitor *busMonitor() const { return m_monitor; }
+    TfrmTrend *trend() const;
+    TfrmCompare *compareWindow() const;
+    TfrmReport *reportWindow() const;
+    TfrmBusMonitor *busMonitor() const;
 
     // The last calibration calculated and stored (kept between runs).
     report::Calibration lastCalibration() const;

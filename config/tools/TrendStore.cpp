@@ -1,7 +1,6 @@
 #include "TrendStore.h"
 
 #include <QDateTime>
-#include <QTimeZone>
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +13,7 @@ constexpr double Gap = std::numeric_limits<double>::quiet_NaN();
 
 QByteArray isoTime(qint64 ms)
 {
-    return QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc()).toString(Qt::ISODateWithMs).toLatin1();
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs).toLatin1();
 }
 
 QByteArray number(double v)
