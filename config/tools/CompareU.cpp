@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -122,8 +123,11 @@ void TfrmCompare::refresh()
         return;
     m_rows = compare::compareSettings(deviceRegisters(), m_file, listTexts(), m_tr);
     QStringList notes;
-    for (const QString &problem : m_file.problems)
-        notes.append(m_tr(problem));
+    static const QRegularExpression registerProblem(QStringLiteral("^Reg E(\\d) is (missing|not valid)$"));
+    for (const QString &problem : m_file.problems) {
+        const QRegularExpressionMatch m = registerProblem.match(problem);
+        notes.append(m.hasMatch() ? m_tr(QStringLiteral("Reg E%1 is ") + m.captured(2)).arg(m.captured(1)) : m_tr(problem));
+    }
     if (m_file.otherSeparator)
         notes.append(m_tr(QStringLiteral("Numbers of the file are written with another decimal separator")));
     if (!m_main.session().device.contact)

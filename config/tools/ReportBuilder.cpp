@@ -61,7 +61,7 @@ QString html(const ReportData &d, const Translate &tr)
         h += row(tr(QStringLiteral("New meter size")), d.calibration.newMeterSize);
         h += QStringLiteral("</table>");
     } else {
-        h += QStringLiteral("<p>%1</p>").arg(esc(tr(QStringLiteral("No calibration in this session"))));
+        h += QStringLiteral("<p>%1</p>").arg(esc(tr(QStringLiteral("No calibration recorded"))));
     }
 
     h += QStringLiteral("<h2>%1</h2>").arg(esc(tr(QStringLiteral("Error history"))));

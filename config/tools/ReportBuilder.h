@@ -14,7 +14,7 @@ class QTextDocument;
 namespace report {
 
 struct Calibration {
-    bool done = false;     // a calibration was calculated in this run
+    bool done = false;     // a calibration was calculated and stored
     QString oldMeterSize;
     QString actualVolume;  // measured by the reference
     QString countedVolume; // Volume2 counted by the meter

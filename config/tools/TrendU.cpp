@@ -45,6 +45,10 @@ TfrmTrend::TfrmTrend(TfrmKR715Config &main, QWidget *parent)
     m_axisX->setFormat(QStringLiteral("HH:mm:ss"));
     m_axisX->setTickCount(6);
     m_axisY = new QValueAxis(m_chart);
+    // The time axis needs a real range before the chart is first laid out, or it
+    // never shows its labels.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    m_axisX->setRange(QDateTime::fromMSecsSinceEpoch(now - m_store.limits().recentSpanMs), QDateTime::fromMSecsSinceEpoch(now));
     m_chart->addAxis(m_axisX, Qt::AlignBottom);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
     chartView = new QChartView(m_chart, ui.pnTrendChart);
@@ -123,7 +127,9 @@ void TfrmTrend::pollValueRead(int slot, const QVariant &value)
         m_physId = physId;
     }
     double v = std::numeric_limits<double>::quiet_NaN();
-    if (m_lastValueOutcome == 0 && value.isValid()) {
+    // A device with a fault still delivers its values (256); any other outcome means
+    // the read gave nothing.
+    if ((m_lastValueOutcome == 0 || m_lastValueOutcome == 256) && value.isValid()) {
         // The device holds single precision, and the program shows it so.
         v = double(float(variantToDouble(value)));
         // A temperature below -200 is a sensor fault, shown as dashes: no value.
