@@ -68,16 +68,16 @@ int main(int argc, char **argv)
     KRTools tools(window);
     window.show();
 
-    auto run = [&](bool withTools) {
-        if (withTools) {
+    // mode 0: no tool open; 1: the trend; 2: the bus monitor; 3: both.
+    auto run = [&](int mode) {
+        if (mode & 1)
             tools.actTrendExecute();
+        else if (tools.trend())
+            tools.trend()->close();
+        if (mode & 2)
             tools.actBusMonitorExecute();
-        } else {
-            if (tools.trend())
-                tools.trend()->close();
-            if (tools.busMonitor())
-                tools.busMonitor()->close();
-        }
+        else if (tools.busMonitor())
+            tools.busMonitor()->close();
         QEventLoop settle;
         QTimer::singleShot(1000, &settle, &QEventLoop::quit);
         settle.exec();
@@ -88,18 +88,24 @@ int main(int argc, char **argv)
         return (cpuSeconds() - start) / seconds * 100.0; // percent of one core
     };
 
-    std::vector<double> without, with;
+    static const char *const Names[4] = {"no tool", "trend", "bus monitor", "trend and bus monitor"};
+    std::vector<double> results[4];
     for (int p = 0; p < pairs; ++p) {
-        without.push_back(run(false));
-        with.push_back(run(true));
-        std::printf("pair %d: without tools %.2f %% of a core, with trend and monitor open %.2f %%\n", p + 1,
-                    without.back(), with.back());
+        std::printf("round %d:", p + 1);
+        for (int mode = 0; mode < 4; ++mode) {
+            results[mode].push_back(run(mode));
+            std::printf(" %s %.2f %%;", Names[mode], results[mode].back());
+        }
+        std::printf("\n");
         std::fflush(stdout);
     }
-    const double a = median(without), b = median(with);
-    std::printf("polling FT101 every 50 ms, %d s a run, medians: without %.2f %%, with %.2f %% of a core: "
-                "+%.2f points, +%.1f %% of the program's CPU\n",
-                seconds, a, b, b - a, a > 0 ? (b - a) / a * 100.0 : 0.0);
+    const double base = median(results[0]);
+    std::printf("polling FT101 every 50 ms, %d s a run, median CPU in %% of one core:\n", seconds);
+    for (int mode = 0; mode < 4; ++mode) {
+        const double m = median(results[mode]);
+        std::printf("  %-22s %.2f %%  (+%.2f points, +%.1f %% of the program's CPU)\n", Names[mode], m, m - base,
+                    base > 0 ? (m - base) / base * 100.0 : 0.0);
+    }
     std::printf("trend samples held: %zu; bus monitor entries held: %d of %d\n",
                 tools.trend()->store().samples(trend::Flow).size(), tools.busMonitor()->buffer().size(),
                 tools.busMonitor()->buffer().capacity());

@@ -21,6 +21,22 @@ void BusMonitorModel::setEntries(QList<monitor::Entry> entries)
     endResetModel();
 }
 
+void BusMonitorModel::append(const QList<monitor::Entry> &entries, int limit)
+{
+    if (!entries.isEmpty()) {
+        const int first = int(m_entries.size());
+        beginInsertRows(QModelIndex(), first, first + int(entries.size()) - 1);
+        m_entries.append(entries);
+        endInsertRows();
+    }
+    const int excess = int(m_entries.size()) - limit;
+    if (excess > 0) {
+        beginRemoveRows(QModelIndex(), 0, excess - 1);
+        m_entries.remove(0, excess);
+        endRemoveRows();
+    }
+}
+
 int BusMonitorModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_entries.size());
@@ -133,8 +149,10 @@ void TfrmBusMonitor::closeEvent(QCloseEvent *event)
 
 void TfrmBusMonitor::tiMonitorRefreshTimer()
 {
-    ui.laMonitorRate->setText(m_tr(QStringLiteral("Accesses per second:")) + QLatin1Char(' ')
-                              + QString::number(m_buffer.perSecond(m_clock())));
+    const QString rate = m_tr(QStringLiteral("Accesses per second:")) + QLatin1Char(' ')
+                         + QString::number(m_buffer.perSecond(m_clock()));
+    if (ui.laMonitorRate->text() != rate)
+        ui.laMonitorRate->setText(rate);
     if (!ui.btnMonitorPause->isChecked() && m_buffer.total() != m_shownTotal)
         refresh();
 }
@@ -144,19 +162,32 @@ void TfrmBusMonitor::refresh()
     if (ui.btnMonitorPause->isChecked())
         return;
     const QString filter = ui.edMonitorFilter->text().trimmed();
-    QList<monitor::Entry> shown;
-    for (int i = m_buffer.size() - 1; i >= 0 && shown.size() < ShownRows; --i)
-        if (monitor::MonitorBuffer::matches(m_buffer.at(i), filter))
-            shown.append(m_buffer.at(i));
-    std::reverse(shown.begin(), shown.end());
+    const qint64 added = m_buffer.total() - m_shownTotal;
     QScrollBar *bar = ui.tvMonitor->verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum();
-    m_model->setEntries(std::move(shown));
+    if (m_shownTotal >= 0 && filter == m_shownFilter && added <= m_buffer.size()) {
+        // Only what came since: the list grows at its end and drops its oldest rows.
+        QList<monitor::Entry> fresh;
+        for (int i = m_buffer.size() - int(added); i < m_buffer.size(); ++i)
+            if (monitor::MonitorBuffer::matches(m_buffer.at(i), filter))
+                fresh.append(m_buffer.at(i));
+        m_model->append(fresh, qMin(ShownRows, m_buffer.capacity()));
+    } else {
+        QList<monitor::Entry> shown;
+        for (int i = m_buffer.size() - 1; i >= 0 && shown.size() < ShownRows; --i)
+            if (monitor::MonitorBuffer::matches(m_buffer.at(i), filter))
+                shown.append(m_buffer.at(i));
+        std::reverse(shown.begin(), shown.end());
+        m_model->setEntries(std::move(shown));
+    }
     if (atEnd)
         ui.tvMonitor->scrollToBottom();
     m_shownTotal = m_buffer.total();
-    ui.laMonitorCount->setText(m_tr(QStringLiteral("Held:")) + QLatin1Char(' ') + QString::number(m_buffer.size())
-                               + QLatin1Char('/') + QString::number(m_buffer.capacity()));
+    m_shownFilter = filter;
+    const QString count = m_tr(QStringLiteral("Held:")) + QLatin1Char(' ') + QString::number(m_buffer.size())
+                          + QLatin1Char('/') + QString::number(m_buffer.capacity());
+    if (ui.laMonitorCount->text() != count)
+        ui.laMonitorCount->setText(count);
 }
 
 void TfrmBusMonitor::edMonitorFilterChange()
@@ -175,7 +206,7 @@ void TfrmBusMonitor::btnMonitorPauseClick()
 void TfrmBusMonitor::btnMonitorClearClick()
 {
     m_buffer.clear();
-    m_shownTotal = -1;
+    m_shownTotal = -1; // the list is made again
     const bool paused = ui.btnMonitorPause->isChecked();
     ui.btnMonitorPause->setChecked(false);
     refresh();

@@ -22,6 +22,8 @@ public:
     enum Column { Time, Access, Variable, Member, Value, ErrorCode, ColumnCount };
     explicit BusMonitorModel(const krtools::Translate &translate, QObject *parent = nullptr);
     void setEntries(QList<monitor::Entry> entries);
+    // Adds entries at the end and drops the oldest beyond limit rows.
+    void append(const QList<monitor::Entry> &entries, int limit);
     const QList<monitor::Entry> &entries() const { return m_entries; }
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -36,7 +38,7 @@ private:
 class TfrmBusMonitor : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int RefreshMs = 500;
+    static constexpr int RefreshMs = 1000;
     // At most this many of the newest matching entries are shown.
     static constexpr int ShownRows = 2000;
 
@@ -73,5 +75,6 @@ private:
     BusMonitorModel *m_model = nullptr;
     std::function<qint64()> m_clock;
     int m_observer = 0;
-    qint64 m_shownTotal = -1;
+    qint64 m_shownTotal = -1;   // the buffer's total when the list was last brought up to date
+    QString m_shownFilter;
 };

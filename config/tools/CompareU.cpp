@@ -55,7 +55,8 @@ TfrmCompare::TfrmCompare(TfrmKR715Config &main, QWidget *parent)
     // The device side follows the register reads of the polling cycle.
     if (main.pollCycle)
         connect(main.pollCycle, &PollCycle::valueRead, this, [this](int slot, const QVariant &) {
-            if (slot <= 8 && m_hasFile && isVisible() && !m_refreshSoon->isActive())
+            if (slot <= 8 && m_hasFile && isVisible() && !m_refreshSoon->isActive()
+                && deviceRegisters() != m_shownDevice)
                 m_refreshSoon->start();
         });
 }
@@ -121,7 +122,8 @@ void TfrmCompare::refresh()
 {
     if (!m_hasFile)
         return;
-    m_rows = compare::compareSettings(deviceRegisters(), m_file, listTexts(), m_tr);
+    m_shownDevice = deviceRegisters();
+    m_rows = compare::compareSettings(m_shownDevice, m_file, listTexts(), m_tr);
     QStringList notes;
     static const QRegularExpression registerProblem(QStringLiteral("^Reg E(\\d) is (missing|not valid)$"));
     for (const QString &problem : m_file.problems) {

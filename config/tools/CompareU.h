@@ -62,4 +62,5 @@ private:
     QList<compare::Row> m_rows;
     QList<int> m_tableRows; // row of m_rows shown in each table row
     QTimer *m_refreshSoon = nullptr;
+    compare::Registers m_shownDevice; // the device's registers the rows were made of
 };
