@@ -95,11 +95,11 @@ TfrmBusMonitor::TfrmBusMonitor(TfrmKR715Config &main, int capacity, QWidget *par
     ui.tvMonitor->horizontalHeader()->setStretchLastSection(true);
     ui.tvMonitor->setSelectionBehavior(QAbstractItemView::SelectRows);
     ui.tvMonitor->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ui.tvMonitor->setColumnWidth(BusMonitorModel::Time, 100);
-    ui.tvMonitor->setColumnWidth(BusMonitorModel::Access, 60);
-    ui.tvMonitor->setColumnWidth(BusMonitorModel::Variable, 150);
-    ui.tvMonitor->setColumnWidth(BusMonitorModel::Member, 140);
-    ui.tvMonitor->setColumnWidth(BusMonitorModel::Value, 110);
+    ui.tvMonitor->setColumnWidth(BusMonitorModel::Time, 90);
+    ui.tvMonitor->setColumnWidth(BusMonitorModel::Access, 50);
+    ui.tvMonitor->setColumnWidth(BusMonitorModel::Variable, 130);
+    ui.tvMonitor->setColumnWidth(BusMonitorModel::Member, 130);
+    ui.tvMonitor->setColumnWidth(BusMonitorModel::Value, 120);
 
     tiMonitorRefresh = new QTimer(this);
     tiMonitorRefresh->setObjectName(QStringLiteral("tiMonitorRefresh"));

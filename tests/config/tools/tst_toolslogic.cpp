@@ -1,7 +1,9 @@
 // The widget-free parts of the tools: the trend store (decimation, gaps, bounded
 // memory, CSV), the bus monitor's ring, the compare's reading of configuration files
 // and the commissioning report's PDF.
+#include "AccessObserver.h"
 #include "CompareEngine.h"
+#include "KeloProServer.h"
 #include "MonitorBuffer.h"
 #include "NumberFormat.h"
 #include "ReportBuilder.h"
@@ -53,6 +55,7 @@ private slots:
     void daysOfDataStayBounded();
     void csvParsesBack_data();
     void csvParsesBack();
+    void accessesAreObserved();
     void monitorIsBounded();
     void monitorTracksSelectionAndRate();
     void monitorFilter_data();
@@ -238,6 +241,46 @@ void TestToolsLogic::csvParsesBack()
     // A damaged file does not parse.
     QVERIFY(!parseCsv("time,channel,value\r\nyesterday,flow,1\r\n", rows));
     QVERIFY(!parseCsv("time,channel,value\r\n2027-01-15T08:00:00.000Z,flow,1,5x\r\n", rows) || rows.first().value == 1);
+}
+
+// The server reports every access to the watchers with the text of its trace line and
+// the outcome it left, also when the access raises; nothing while none watches.
+void TestToolsLogic::accessesAreObserved()
+{
+    QTemporaryDir dir;
+    const QString tracePath = dir.filePath(QStringLiteral("trace.txt"));
+    auto server = kelopro::KeloProServer::fromJson(
+        R"({"devices":[{"physId":"FT1","deviceType":715,"frozen":true,"variables":{".Flow":12.5}},)"
+        R"({"physId":"FT3","deviceType":715,"answers":false}]})",
+        QStringLiteral("test"), tracePath);
+    QStringList seen;
+    QList<int> outcomes;
+    const int id = automation::addAccessObserver([&](const automation::Access &a) {
+        QVERIFY(a.object == server.get());
+        seen << automation::accessKindText(a.kind) + QLatin1Char(' ') + a.member
+                    + (a.hasValue ? QLatin1Char(' ') + a.valueText : QString());
+        outcomes << a.outcome;
+    });
+    QVERIFY(automation::accessObserved());
+    server->put(QStringLiteral("PhysId"), QStringLiteral("FT1.Flow"));
+    server->put(QStringLiteral("InformationInErrorCode"), true);
+    server->get(QStringLiteral("value"));
+    server->call(QStringLiteral("DoRead"));
+    server->put(QStringLiteral("PhysId"), QStringLiteral("FT3.Flow"));
+    // Without InformationInErrorCode the failed read raises; it is reported all the same.
+    QVERIFY_THROWS_EXCEPTION(automation::AutomationError, server->get(QStringLiteral("Value")));
+    automation::removeAccessObserver(id);
+    QVERIFY(!automation::accessObserved());
+    server->get(QStringLiteral("ErrorCode"));
+    QCOMPARE(seen, QStringList({"put PhysId FT1.Flow", "put InformationInErrorCode true", "get value 12.5",
+                                "call DoRead", "put PhysId FT3.Flow", "get Value"}));
+    QCOMPARE(outcomes, QList<int>({0, 0, 0, 0, 0, 1024}));
+    // The same lines as the trace file (which also has the access made unwatched).
+    QFile trace(tracePath);
+    QVERIFY(trace.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(trace.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.mid(0, seen.size()), seen);
+    QCOMPARE(lines.size(), seen.size() + 1);
 }
 
 void TestToolsLogic::monitorIsBounded()
