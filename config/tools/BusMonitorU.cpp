@@ -153,7 +153,7 @@ void TfrmBusMonitor::tiMonitorRefreshTimer()
                          + QString::number(m_buffer.perSecond(m_clock()));
     if (ui.laMonitorRate->text() != rate)
         ui.laMonitorRate->setText(rate);
-    if (!ui.btnMonitorPause->isChecked() && m_buffer.total() != m_shownTotal)
+    if (!isMinimized() && !ui.btnMonitorPause->isChecked() && m_buffer.total() != m_shownTotal)
         refresh();
 }
 

@@ -152,7 +152,7 @@ void TfrmTrend::watchContact(qint64 now)
 void TfrmTrend::tiTrendRefreshTimer()
 {
     watchContact(m_clock());
-    if (!isVisible() || ui.btnTrendPause->isChecked())
+    if (!isVisible() || isMinimized() || ui.btnTrendPause->isChecked())
         return;
     // The 24-hour averages change once an interval: no need to draw them every second.
     const int every = ui.cmbTrendRange->currentIndex() == 1 ? int(m_store.limits().bucketMs / RefreshMs) : 1;

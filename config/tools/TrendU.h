@@ -28,7 +28,9 @@ class TfrmKR715Config;
 class TfrmTrend : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int RefreshMs = 1000;
+    // The ten-minute view is about a second a pixel wide: a new picture every two
+    // seconds keeps it live at half the drawing.
+    static constexpr int RefreshMs = 2000;
     explicit TfrmTrend(TfrmKR715Config &main, QWidget *parent = nullptr);
     ~TfrmTrend() override;
 
