@@ -92,6 +92,8 @@ TfrmBusMonitor::TfrmBusMonitor(TfrmKR715Config &main, int capacity, QWidget *par
     ui.tvMonitor->setModel(m_model);
     ui.tvMonitor->verticalHeader()->hide();
     ui.tvMonitor->verticalHeader()->setDefaultSectionSize(ui.tvMonitor->fontMetrics().height() + 4);
+    ui.tvMonitor->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ui.tvMonitor->setWordWrap(false);
     ui.tvMonitor->horizontalHeader()->setStretchLastSection(true);
     ui.tvMonitor->setSelectionBehavior(QAbstractItemView::SelectRows);
     ui.tvMonitor->setEditTriggers(QAbstractItemView::NoEditTriggers);
