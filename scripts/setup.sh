@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
-  dbus libmosquitto-dev mosquitto qt6-charts-dev poppler-utils
+  dbus libmosquitto-dev mosquitto qt6-charts-dev libqt6opengl6-dev poppler-utils
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include "AppEnroll.h"
 #include "CalibrationU.h"
 #include "ConfigKR715U.h"
+#include "KRTools.h"
 #include "KeloProServer.h"
 #include "MibViewU.h"
 #include "RegDllHeader.h"
@@ -48,6 +49,8 @@ int main(int argc, char *argv[])
         }
         TfrmCalib calibration(mainWindow.session());
         mainWindow.attachWindows(&mibView, &calibration);
+        // Live trend, compare, report and bus monitor, from the bottom strip's "Tools".
+        KRTools tools(mainWindow, &calibration);
         mainWindow.show();
         return app.exec();
     }

@@ -168,6 +168,7 @@ void PollCycle::readSlot(int slot)
     if (slot == SlotBatchStart)
         return; // nothing is read: Reading means no start is pending
     const QVariant value = m_session.server->value();
+    emit valueRead(slot, value);
     auto real = [&] { return static_cast<double>(static_cast<float>(variantToDouble(value))); };
 
     if (slot <= SlotCode3) {

@@ -28,6 +28,11 @@ public:
     // temperature reads below -200, TCFlow shows dashes too.
     void edDataTempChange();
 
+signals:
+    // A value the cycle has just read from the device, before it is shown (slot 1 to 19).
+    // For views that follow the live values without asking the device again.
+    void valueRead(int slot, const QVariant &value);
+
 private:
     void serveSlot(int slot);
     void readSlot(int slot);

@@ -248,22 +248,40 @@ void KeloProServer::put(const QString &member, const QVariant &value)
         const QString text = traceText(value);
         trace("put", member, &text);
     }
-    putMember(lookup(member), member, value);
+    if (!automation::accessObserved()) {
+        putMember(lookup(member), member, value);
+        return;
+    }
+    try {
+        putMember(lookup(member), member, value);
+    } catch (...) {
+        observe(automation::Access::Kind::Put, member, &value);
+        throw;
+    }
+    observe(automation::Access::Kind::Put, member, &value);
 }
 
 QVariant KeloProServer::get(const QString &member)
 {
-    if (!m_trace)
+    const bool observed = automation::accessObserved();
+    if (!m_trace && !observed)
         return getMember(lookup(member), member);
     QVariant result;
     try {
         result = getMember(lookup(member), member);
     } catch (...) {
-        trace("get", member, nullptr);
+        if (m_trace)
+            trace("get", member, nullptr);
+        if (observed)
+            observe(automation::Access::Kind::Get, member, nullptr);
         throw;
     }
-    const QString text = traceText(result);
-    trace("get", member, &text);
+    if (m_trace) {
+        const QString text = traceText(result);
+        trace("get", member, &text);
+    }
+    if (observed)
+        observe(automation::Access::Kind::Get, member, &result);
     return result;
 }
 
@@ -271,8 +289,34 @@ QVariant KeloProServer::call(const QString &member, const QVariantList &args)
 {
     if (m_trace)
         trace("call", member, nullptr);
-    callMember(lookup(member), member, args);
+    if (!automation::accessObserved()) {
+        callMember(lookup(member), member, args);
+        return QVariant();
+    }
+    try {
+        callMember(lookup(member), member, args);
+    } catch (...) {
+        observe(automation::Access::Kind::Call, member, nullptr);
+        throw;
+    }
+    observe(automation::Access::Kind::Call, member, nullptr);
     return QVariant();
+}
+
+// Watchers of the traffic see each access after it has run, with the text the trace
+// gives its value and the outcome it left.
+void KeloProServer::observe(automation::Access::Kind kind, const QString &member, const QVariant *value)
+{
+    automation::Access access;
+    access.object = this;
+    access.kind = kind;
+    access.member = member;
+    if (value) {
+        access.valueText = traceText(*value);
+        access.hasValue = true;
+    }
+    access.outcome = m_outcome;
+    automation::notifyAccess(access);
 }
 
 // ---------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 // compared without regard to case. ErrorCode and ErrorString report the outcome of
 // the last access; see README.md for the codes, the network file and the trace.
 
+#include "AccessObserver.h"
 #include "AutomationObject.h"
 #include "SimNetwork.h"
 
@@ -74,6 +75,7 @@ private:
     void doRead();
     void doWrite();
     void trace(const char *kind, const QString &member, const QString *value);
+    void observe(automation::Access::Kind kind, const QString &member, const QVariant *value);
 
     std::shared_ptr<SimNetwork> m_network;
 

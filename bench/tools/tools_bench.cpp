@@ -1,0 +1,143 @@
+// What the live trend and the bus monitor cost KR715Config while it polls: the
+// process CPU time of the shown main window polling the flowing KR 715 "FT101" of the
+// default simulated network with its real 50 ms timer and event loop, without the
+// tools and with the trend and the bus monitor open (both shown and drawing), in
+// alternating runs; and the memory the trend store takes for 24 hours of values.
+//
+//   tools_bench [seconds per run] [pairs of runs]     (default 20 s, 3 pairs)
+//
+// Runs on the offscreen platform with private settings folders unless QT_QPA_PLATFORM
+// is set. Times are the process's CPU time (CLOCK_PROCESS_CPUTIME_ID).
+#include "BusMonitorU.h"
+#include "ConfigKR715U.h"
+#include "KRTools.h"
+#include "KeloProServer.h"
+#include "TrendStore.h"
+#include "TrendU.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+namespace {
+double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    const int pairs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
+    qunsetenv("KELO_PRO_TRACE");
+    qunsetenv("KELO_PRO_NETWORK"); // the default network: FT101 flows
+
+    QApplication app(argc, argv);
+    kelopro::registerServer();
+    QCoreApplication::setApplicationName(QStringLiteral("KR715 config"));
+    TfrmKR715Config window(QStringList{QStringLiteral("FT101")});
+    if (!window.session().device.contact) {
+        std::fprintf(stderr, "FT101 was not selected\n");
+        return 1;
+    }
+    KRTools tools(window);
+    window.show();
+
+    // mode 0: no tool open; 1: the trend; 2: the bus monitor; 3: both.
+    auto run = [&](int mode) {
+        if (mode & 1)
+            tools.actTrendExecute();
+        else if (tools.trend())
+            tools.trend()->close();
+        if (mode & 2)
+            tools.actBusMonitorExecute();
+        else if (tools.busMonitor())
+            tools.busMonitor()->close();
+        QEventLoop settle;
+        QTimer::singleShot(1000, &settle, &QEventLoop::quit);
+        settle.exec();
+        QEventLoop loop;
+        QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+        const double start = cpuSeconds();
+        loop.exec();
+        return (cpuSeconds() - start) / seconds * 100.0; // percent of one core
+    };
+
+    static const char *const Names[4] = {"no tool", "trend", "bus monitor", "trend and bus monitor"};
+    std::vector<double> results[4];
+    for (int p = 0; p < pairs; ++p) {
+        std::printf("round %d:", p + 1);
+        for (int mode = 0; mode < 4; ++mode) {
+            results[mode].push_back(run(mode));
+            std::printf(" %s %.2f %%;", Names[mode], results[mode].back());
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+    const double base = median(results[0]);
+    std::printf("polling FT101 every 50 ms, %d s a run, median CPU in %% of one core:\n", seconds);
+    for (int mode = 0; mode < 4; ++mode) {
+        const double m = median(results[mode]);
+        std::printf("  %-22s %.2f %%  (+%.2f points, +%.1f %% of the program's CPU)\n", Names[mode], m, m - base,
+                    base > 0 ? (m - base) / base * 100.0 : 0.0);
+    }
+    std::printf("trend samples held: %zu; bus monitor entries held: %d of %d\n",
+                tools.trend()->store().samples(trend::Flow).size(), tools.busMonitor()->buffer().size(),
+                tools.busMonitor()->buffer().capacity());
+
+    // The watching itself: one server access without and with the monitor's record
+    // watching (the 24-hour trend and the chart aside).
+    {
+        auto server = kelopro::KeloProServer::fromJson(
+            R"({"devices":[{"physId":"FT1","deviceType":715,"frozen":true,"variables":{".Flow":12.5}}]})");
+        server->put(QStringLiteral("PhysId"), QStringLiteral("FT1.Flow"));
+        server->put(QStringLiteral("InformationInErrorCode"), true);
+        const int n = 200000;
+        auto time = [&] {
+            const double start = cpuSeconds();
+            for (int i = 0; i < n; ++i)
+                server->get(QStringLiteral("value"));
+            return (cpuSeconds() - start) / n * 1e6;
+        };
+        const double plain = time();
+        monitor::MonitorBuffer record;
+        const int id = automation::addAccessObserver([&](const automation::Access &a) { record.add(a, 0); });
+        const double watched = time();
+        automation::removeAccessObserver(id);
+        std::printf("one server access: %.2f us unwatched, %.2f us recorded by the monitor\n", plain, watched);
+    }
+
+    // 24 hours of trend data at the poll's rate (each channel once a second).
+    trend::TrendStore store;
+    const qint64 t0 = 1'800'000'000'000LL;
+    for (qint64 s = 0; s < 86400; ++s)
+        for (int c = 0; c < trend::ChannelCount; ++c)
+            store.add(c, t0 + s * 1000 + c * 50, std::sin(double(s) / 300.0) + c);
+    std::printf("trend store after 24 h at the poll's rate: %.2f MB (bound 20 MB)\n", double(store.memoryBytes()) / 1e6);
+    return 0;
+}

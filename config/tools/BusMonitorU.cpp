@@ -1,0 +1,216 @@
+#include "BusMonitorU.h"
+
+#include "ConfigKR715U.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTimer>
+
+BusMonitorModel::BusMonitorModel(const krtools::Translate &tr, QObject *parent) : QAbstractTableModel(parent)
+{
+    m_headers = {tr(QStringLiteral("Time")),  tr(QStringLiteral("Access")), tr(QStringLiteral("Variable")),
+                 tr(QStringLiteral("Member")), tr(QStringLiteral("Value")), tr(QStringLiteral("Error code"))};
+}
+
+void BusMonitorModel::setEntries(QList<monitor::Entry> entries)
+{
+    beginResetModel();
+    m_entries = std::move(entries);
+    endResetModel();
+}
+
+void BusMonitorModel::append(const QList<monitor::Entry> &entries, int limit)
+{
+    if (!entries.isEmpty()) {
+        const int first = int(m_entries.size());
+        beginInsertRows(QModelIndex(), first, first + int(entries.size()) - 1);
+        m_entries.append(entries);
+        endInsertRows();
+    }
+    const int excess = int(m_entries.size()) - limit;
+    if (excess > 0) {
+        beginRemoveRows(QModelIndex(), 0, excess - 1);
+        m_entries.remove(0, excess);
+        endRemoveRows();
+    }
+}
+
+int BusMonitorModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_entries.size());
+}
+
+int BusMonitorModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant BusMonitorModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_entries.size())
+        return QVariant();
+    const monitor::Entry &e = m_entries.at(index.row());
+    if (role == Qt::ForegroundRole && e.errorCode != 0)
+        return QColor(Qt::red);
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    switch (index.column()) {
+    case Time:
+        return QDateTime::fromMSecsSinceEpoch(e.ms).toString(QStringLiteral("HH:mm:ss.zzz"));
+    case Access:
+        return automation::accessKindText(e.kind);
+    case Variable:
+        return e.variable;
+    case Member:
+        return e.member;
+    case Value:
+        return e.value;
+    case ErrorCode:
+        return e.errorCode;
+    default:
+        return QVariant();
+    }
+}
+
+QVariant BusMonitorModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role == Qt::DisplayRole && orientation == Qt::Horizontal)
+        return m_headers.value(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+TfrmBusMonitor::TfrmBusMonitor(TfrmKR715Config &main, int capacity, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_main(main), m_tr(krtools::translatorOf(main)), m_buffer(capacity)
+{
+    ui.setupUi(this);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    krtools::translateForm(this, m_tr);
+    m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+    m_model = new BusMonitorModel(m_tr, this);
+    ui.tvMonitor->setModel(m_model);
+    ui.tvMonitor->verticalHeader()->hide();
+    ui.tvMonitor->verticalHeader()->setDefaultSectionSize(ui.tvMonitor->fontMetrics().height() + 4);
+    ui.tvMonitor->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ui.tvMonitor->setWordWrap(false);
+    ui.tvMonitor->horizontalHeader()->setStretchLastSection(true);
+    ui.tvMonitor->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ui.tvMonitor->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui.tvMonitor->setColumnWidth(BusMonitorModel::Time, 90);
+    ui.tvMonitor->setColumnWidth(BusMonitorModel::Access, 50);
+    ui.tvMonitor->setColumnWidth(BusMonitorModel::Variable, 130);
+    ui.tvMonitor->setColumnWidth(BusMonitorModel::Member, 130);
+    ui.tvMonitor->setColumnWidth(BusMonitorModel::Value, 120);
+
+    tiMonitorRefresh = new QTimer(this);
+    tiMonitorRefresh->setObjectName(QStringLiteral("tiMonitorRefresh"));
+    tiMonitorRefresh->setInterval(RefreshMs);
+    connect(tiMonitorRefresh, &QTimer::timeout, this, &TfrmBusMonitor::tiMonitorRefreshTimer);
+    connect(ui.edMonitorFilter, &QLineEdit::textChanged, this, &TfrmBusMonitor::edMonitorFilterChange);
+    connect(ui.btnMonitorPause, &QAbstractButton::clicked, this, &TfrmBusMonitor::btnMonitorPauseClick);
+    connect(ui.btnMonitorClear, &QAbstractButton::clicked, this, &TfrmBusMonitor::btnMonitorClearClick);
+}
+
+TfrmBusMonitor::~TfrmBusMonitor()
+{
+    stopRecording();
+}
+
+void TfrmBusMonitor::startRecording()
+{
+    if (m_observer)
+        return;
+    m_observer = automation::addAccessObserver([this](const automation::Access &access) {
+        m_buffer.add(access, m_clock());
+    });
+    tiMonitorRefresh->start();
+}
+
+void TfrmBusMonitor::stopRecording()
+{
+    if (m_observer)
+        automation::removeAccessObserver(m_observer);
+    m_observer = 0;
+    tiMonitorRefresh->stop();
+}
+
+void TfrmBusMonitor::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    startRecording();
+    refresh();
+}
+
+void TfrmBusMonitor::closeEvent(QCloseEvent *event)
+{
+    krtools::savePlace(this, m_main.settingsSection(), QStringLiteral("BusMonitor"));
+    stopRecording();
+    QWidget::closeEvent(event);
+}
+
+void TfrmBusMonitor::tiMonitorRefreshTimer()
+{
+    const QString rate = m_tr(QStringLiteral("Accesses per second:")) + QLatin1Char(' ')
+                         + QString::number(m_buffer.perSecond(m_clock()));
+    if (ui.laMonitorRate->text() != rate)
+        ui.laMonitorRate->setText(rate);
+    if (!isMinimized() && !ui.btnMonitorPause->isChecked() && m_buffer.total() != m_shownTotal)
+        refresh();
+}
+
+void TfrmBusMonitor::refresh()
+{
+    if (ui.btnMonitorPause->isChecked())
+        return;
+    const QString filter = ui.edMonitorFilter->text().trimmed();
+    const qint64 added = m_buffer.total() - m_shownTotal;
+    QScrollBar *bar = ui.tvMonitor->verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
+    if (m_shownTotal >= 0 && filter == m_shownFilter && added <= m_buffer.size()) {
+        // Only what came since: the list grows at its end and drops its oldest rows.
+        QList<monitor::Entry> fresh;
+        for (int i = m_buffer.size() - int(added); i < m_buffer.size(); ++i)
+            if (monitor::MonitorBuffer::matches(m_buffer.at(i), filter))
+                fresh.append(m_buffer.at(i));
+        m_model->append(fresh, qMin(ShownRows, m_buffer.capacity()));
+    } else {
+        QList<monitor::Entry> shown;
+        for (int i = m_buffer.size() - 1; i >= 0 && shown.size() < ShownRows; --i)
+            if (monitor::MonitorBuffer::matches(m_buffer.at(i), filter))
+                shown.append(m_buffer.at(i));
+        std::reverse(shown.begin(), shown.end());
+        m_model->setEntries(std::move(shown));
+    }
+    if (atEnd)
+        ui.tvMonitor->scrollToBottom();
+    m_shownTotal = m_buffer.total();
+    m_shownFilter = filter;
+    const QString count = m_tr(QStringLiteral("Held:")) + QLatin1Char(' ') + QString::number(m_buffer.size())
+                          + QLatin1Char('/') + QString::number(m_buffer.capacity());
+    if (ui.laMonitorCount->text() != count)
+        ui.laMonitorCount->setText(count);
+}
+
+void TfrmBusMonitor::edMonitorFilterChange()
+{
+    refresh();
+}
+
+void TfrmBusMonitor::btnMonitorPauseClick()
+{
+    // Paused, the list stands still so it can be read; the record goes on.
+    ui.btnMonitorPause->setText(ui.btnMonitorPause->isChecked() ? m_tr(QStringLiteral("Continue"))
+                                                                : m_tr(QStringLiteral("Pause")));
+    refresh();
+}
+
+void TfrmBusMonitor::btnMonitorClearClick()
+{
+    m_buffer.clear();
+    m_shownTotal = -1; // the list is made again
+    const bool paused = ui.btnMonitorPause->isChecked();
+    ui.btnMonitorPause->setChecked(false);
+    refresh();
+    ui.btnMonitorPause->setChecked(paused);
+}

@@ -1,0 +1,336 @@
+#include "TrendU.h"
+
+#include "ConfigKR715U.h"
+#include "DialogService.h"
+#include "PollCycle.h"
+#include "AccessObserver.h"
+#include "VariableServer.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QSaveFile>
+#include <QTimer>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+const char *const ChannelBoxes[trend::ChannelCount] = {"cbTrendFlow", "cbTrendInstantFlow", "cbTrendTCFlow",
+                                                        "cbTrendTemp", "cbTrendVol1", "cbTrendVol2"};
+// The unit label of the main window that belongs to each channel.
+const char *const UnitLabels[trend::ChannelCount] = {"la715FlowUnit", "laDataInstantFlowUnit", "laDataTCFlowUnit",
+                                                      "laDataTempUnit", "la715Volume1Unit", "la715Volume2Unit"};
+const QColor Colours[trend::ChannelCount] = {QColor(0, 90, 200), QColor(0, 160, 80), QColor(150, 60, 200),
+                                             QColor(220, 60, 40), QColor(120, 120, 120), QColor(200, 140, 0)};
+} // namespace
+
+TfrmTrend::TfrmTrend(TfrmKR715Config &main, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_main(main), m_tr(krtools::translatorOf(main))
+{
+    ui.setupUi(this);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    krtools::translateForm(this, m_tr);
+    m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
+
+    m_chart = new QChart();
+    m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_axisX = new QDateTimeAxis(m_chart);
+    m_axisX->setFormat(QStringLiteral("HH:mm:ss"));
+    m_axisX->setTickCount(6);
+    m_axisY = new QValueAxis(m_chart);
+    // The time axis needs a real range before the chart is first laid out, or it
+    // never shows its labels.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    m_axisX->setRange(QDateTime::fromMSecsSinceEpoch(now - m_store.limits().recentSpanMs), QDateTime::fromMSecsSinceEpoch(now));
+    m_chart->addAxis(m_axisX, Qt::AlignBottom);
+    m_chart->addAxis(m_axisY, Qt::AlignLeft);
+    chartView = new QChartView(m_chart, ui.pnTrendChart);
+    chartView->setObjectName(QStringLiteral("chartTrend"));
+    chartView->setRenderHint(QPainter::Antialiasing, false);
+    chartView->setRubberBand(QChartView::RectangleRubberBand);
+    auto *layout = new QVBoxLayout(ui.pnTrendChart);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(chartView);
+
+    tiTrendRefresh = new QTimer(this);
+    tiTrendRefresh->setObjectName(QStringLiteral("tiTrendRefresh"));
+    tiTrendRefresh->setInterval(RefreshMs);
+
+    connect(ui.cmbTrendRange, QOverload<int>::of(&QComboBox::activated), this, [this] { cmbTrendRangeChange(); });
+    connect(ui.btnTrendPause, &QAbstractButton::clicked, this, &TfrmTrend::btnTrendPauseClick);
+    connect(ui.btnTrendResetZoom, &QAbstractButton::clicked, this, &TfrmTrend::btnTrendResetZoomClick);
+    connect(ui.btnTrendExportCsv, &QAbstractButton::clicked, this, &TfrmTrend::btnTrendExportCsvClick);
+    connect(ui.btnTrendExportPng, &QAbstractButton::clicked, this, &TfrmTrend::btnTrendExportPngClick);
+    for (const char *name : ChannelBoxes)
+        if (auto *box = findChild<QAbstractButton *>(QLatin1String(name)))
+            connect(box, &QAbstractButton::clicked, this, &TfrmTrend::cbTrendChannelClick);
+    connect(tiTrendRefresh, &QTimer::timeout, this, &TfrmTrend::tiTrendRefreshTimer);
+    if (main.pollCycle)
+        connect(main.pollCycle, &PollCycle::valueRead, this, &TfrmTrend::pollValueRead);
+
+    // A read that failed gives no value: the outcome of the main window's reads of
+    // "value" tells (seen as the server reports it, without asking the device again).
+    m_observer = automation::addAccessObserver([this](const automation::Access &access) {
+        const KR715Session &session = m_main.session();
+        if (access.kind != automation::Access::Kind::Get || !session.server
+            || access.object != &session.server->object()
+            || access.member.compare(QLatin1String("value"), Qt::CaseInsensitive) != 0)
+            return;
+        m_lastValueOutcome = access.outcome & 0xFFFF;
+    });
+    tiTrendRefresh->start();
+}
+
+TfrmTrend::~TfrmTrend()
+{
+    automation::removeAccessObserver(m_observer);
+}
+
+QString TfrmTrend::unitOf(int channel) const
+{
+    if (channel < 0 || channel >= trend::ChannelCount)
+        return QString();
+    auto *label = m_main.session().controls.get<QLabel>(QLatin1String(UnitLabels[channel]));
+    return label ? label->text() : QString();
+}
+
+QString TfrmTrend::channelTitle(int channel) const
+{
+    const QString unit = unitOf(channel);
+    const QString caption = m_tr(trend::channelCaption(channel));
+    return unit.isEmpty() ? caption : caption + QStringLiteral(" [") + unit + QLatin1Char(']');
+}
+
+bool TfrmTrend::channelShown(int channel) const
+{
+    auto *box = findChild<QAbstractButton *>(QLatin1String(ChannelBoxes[channel]));
+    return box && box->isChecked();
+}
+
+void TfrmTrend::pollValueRead(int slot, const QVariant &value)
+{
+    const int channel = trend::channelOfSlot(slot);
+    if (channel < 0)
+        return;
+    const qint64 now = m_clock();
+    const QString physId = m_main.session().device.currentPhysId;
+    if (physId.compare(m_physId, Qt::CaseInsensitive) != 0) {
+        // Another device: its values are not continued from the last one's.
+        m_store.clear();
+        m_physId = physId;
+    }
+    double v = std::numeric_limits<double>::quiet_NaN();
+    // A device with a fault still delivers its values (256); any other outcome means
+    // the read gave nothing.
+    if ((m_lastValueOutcome == 0 || m_lastValueOutcome == 256) && value.isValid()) {
+        // The device holds single precision, and the program shows it so.
+        v = double(float(variantToDouble(value)));
+        // A temperature below -200 is a sensor fault, shown as dashes: no value.
+        if (channel == trend::Temperature && v < -200)
+            v = std::numeric_limits<double>::quiet_NaN();
+    }
+    m_store.add(channel, now, v);
+    m_hadContact = true;
+}
+
+void TfrmTrend::watchContact(qint64 now)
+{
+    const DeviceState &device = m_main.session().device;
+    const bool contact = device.deviceAccepted && device.contact;
+    if (!contact && m_hadContact)
+        m_store.addGap(now);
+    m_hadContact = contact;
+}
+
+void TfrmTrend::tiTrendRefreshTimer()
+{
+    watchContact(m_clock());
+    if (!isVisible() || isMinimized() || ui.btnTrendPause->isChecked())
+        return;
+    // The 24-hour averages change once an interval: no need to draw them every second.
+    const int every = ui.cmbTrendRange->currentIndex() == 1 ? int(m_store.limits().bucketMs / RefreshMs) : 1;
+    if (++m_refreshTicks >= qMax(1, every)) {
+        m_refreshTicks = 0;
+        refresh();
+    }
+}
+
+QList<QList<QPointF>> TfrmTrend::drawnSegments(int channel) const
+{
+    const QList<QPointF> points = ui.cmbTrendRange->currentIndex() == 1 ? m_store.history(channel) : m_store.recent(channel);
+    QList<QList<QPointF>> segments;
+    QList<QPointF> current;
+    for (const QPointF &p : points) {
+        if (std::isnan(p.y())) {
+            if (!current.isEmpty())
+                segments.append(current);
+            current.clear();
+        } else {
+            current.append(p);
+        }
+    }
+    if (!current.isEmpty())
+        segments.append(current);
+    return segments;
+}
+
+void TfrmTrend::refresh()
+{
+    double low = std::numeric_limits<double>::max(), high = -std::numeric_limits<double>::max();
+    QStringList units;
+    for (int c = 0; c < trend::ChannelCount; ++c) {
+        std::vector<QLineSeries *> &pool = m_series[size_t(c)];
+        const bool shown = channelShown(c);
+        const QList<QList<QPointF>> segments = shown ? drawnSegments(c) : QList<QList<QPointF>>();
+        // One series per unbroken piece; the first carries the legend entry.
+        while (pool.size() < size_t(qMax<qsizetype>(1, segments.size()))) {
+            auto *series = new QLineSeries();
+            series->setName(channelTitle(c));
+            series->setPen(QPen(Colours[c], 1.5));
+            m_chart->addSeries(series);
+            series->attachAxis(m_axisX);
+            series->attachAxis(m_axisY);
+            if (!pool.empty())
+                for (QLegendMarker *marker : m_chart->legend()->markers(series))
+                    marker->setVisible(false);
+            pool.push_back(series);
+        }
+        for (size_t i = 0; i < pool.size(); ++i) {
+            QLineSeries *series = pool[i];
+            if (i < size_t(segments.size())) {
+                series->replace(segments.at(qsizetype(i)));
+                for (const QPointF &p : segments.at(qsizetype(i))) {
+                    low = qMin(low, p.y());
+                    high = qMax(high, p.y());
+                }
+            } else if (series->count()) {
+                series->clear();
+            }
+            series->setVisible(shown);
+        }
+        pool.front()->setName(channelTitle(c));
+        for (QLegendMarker *marker : m_chart->legend()->markers(pool.front()))
+            marker->setVisible(shown);
+        if (shown) {
+            const QString unit = unitOf(c);
+            if (!unit.isEmpty() && !units.contains(unit))
+                units.append(unit);
+        }
+    }
+    m_axisY->setTitleText(units.join(QStringLiteral(" / ")));
+    if (!m_chart->isZoomed()) {
+        const qint64 now = m_store.newestMs() >= 0 ? m_store.newestMs() : m_clock();
+        const qint64 span = ui.cmbTrendRange->currentIndex() == 1 ? m_store.limits().longSpanMs
+                                                                   : m_store.limits().recentSpanMs;
+        m_axisX->setFormat(ui.cmbTrendRange->currentIndex() == 1 ? QStringLiteral("dd.MM HH:mm") : QStringLiteral("HH:mm:ss"));
+        m_axisX->setRange(QDateTime::fromMSecsSinceEpoch(now - span), QDateTime::fromMSecsSinceEpoch(now));
+        if (low > high) {
+            low = 0;
+            high = 1;
+        }
+        const double margin = high > low ? (high - low) * 0.05 : qMax(1.0, std::abs(high) * 0.05);
+        m_axisY->setRange(low - margin, high + margin);
+    }
+    const QString paused = ui.btnTrendPause->isChecked() ? m_tr(QStringLiteral("Paused")) + QStringLiteral(" - ") : QString();
+    ui.laTrendStatus->setText(paused + m_tr(QStringLiteral("Meter:")) + QLatin1Char(' ') + m_physId);
+}
+
+void TfrmTrend::cmbTrendRangeChange()
+{
+    m_chart->zoomReset();
+    refresh();
+}
+
+void TfrmTrend::btnTrendPauseClick()
+{
+    // Paused, the picture stands still; the values go on being recorded.
+    ui.btnTrendPause->setText(ui.btnTrendPause->isChecked() ? m_tr(QStringLiteral("Continue")) : m_tr(QStringLiteral("Pause")));
+    refresh();
+}
+
+void TfrmTrend::btnTrendResetZoomClick()
+{
+    m_chart->zoomReset();
+    refresh();
+}
+
+void TfrmTrend::cbTrendChannelClick()
+{
+    refresh();
+}
+
+bool TfrmTrend::exportCsv(const QString &path, QString *error) const
+{
+    const QByteArray csv = ui.cmbTrendRange->currentIndex() == 1 ? m_store.historyCsv() : m_store.recentCsv();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool TfrmTrend::exportPng(const QString &path, QString *error)
+{
+    refresh();
+    const QPixmap picture = chartView->grab();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "PNG") || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void TfrmTrend::btnTrendExportCsvClick()
+{
+    DialogService *dialogs = m_main.session().dialogs;
+    if (!dialogs)
+        return;
+    const QString path = dialogs->getSaveFileName(this, m_tr(QStringLiteral("Export CSV...")), m_main.dataDirectory(),
+                                                  m_tr(QStringLiteral("CSV file")) + QStringLiteral(" (*.csv)|*.csv"),
+                                                  QStringLiteral("csv"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!exportCsv(path, &error))
+        dialogs->warning(this, m_tr(QStringLiteral("The file could not be written:")) + QLatin1Char('\n') + path
+                                   + QLatin1Char('\n') + error);
+}
+
+void TfrmTrend::btnTrendExportPngClick()
+{
+    DialogService *dialogs = m_main.session().dialogs;
+    if (!dialogs)
+        return;
+    const QString path = dialogs->getSaveFileName(this, m_tr(QStringLiteral("Export PNG...")), m_main.dataDirectory(),
+                                                  m_tr(QStringLiteral("PNG picture")) + QStringLiteral(" (*.png)|*.png"),
+                                                  QStringLiteral("png"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!exportPng(path, &error))
+        dialogs->warning(this, m_tr(QStringLiteral("The file could not be written:")) + QLatin1Char('\n') + path
+                                   + QLatin1Char('\n') + error);
+}
+
+void TfrmTrend::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void TfrmTrend::closeEvent(QCloseEvent *event)
+{
+    krtools::savePlace(this, m_main.settingsSection(), QStringLiteral("Trend"));
+    QWidget::closeEvent(event);
+}

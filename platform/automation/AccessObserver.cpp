@@ -1,0 +1,77 @@
+#include "AccessObserver.h"
+
+#include <QList>
+#include <QMutex>
+#include <atomic>
+#include <utility>
+
+namespace automation {
+namespace {
+struct Observers {
+    QMutex mutex;
+    QList<std::pair<int, AccessObserver>> list;
+    int nextId = 1;
+    std::atomic<int> count{0};
+};
+Observers &observers()
+{
+    static Observers o;
+    return o;
+}
+} // namespace
+
+int addAccessObserver(AccessObserver observer)
+{
+    Observers &o = observers();
+    QMutexLocker lock(&o.mutex);
+    const int id = o.nextId++;
+    o.list.append({id, std::move(observer)});
+    o.count.store(int(o.list.size()));
+    return id;
+}
+
+void removeAccessObserver(int id)
+{
+    Observers &o = observers();
+    QMutexLocker lock(&o.mutex);
+    for (qsizetype i = 0; i < o.list.size(); ++i) {
+        if (o.list.at(i).first == id) {
+            o.list.removeAt(i);
+            break;
+        }
+    }
+    o.count.store(int(o.list.size()));
+}
+
+bool accessObserved()
+{
+    return observers().count.load(std::memory_order_relaxed) > 0;
+}
+
+void notifyAccess(const Access &access)
+{
+    // A copy, so that an observer may register or remove observers while it runs.
+    QList<std::pair<int, AccessObserver>> list;
+    {
+        Observers &o = observers();
+        QMutexLocker lock(&o.mutex);
+        list = o.list;
+    }
+    for (const auto &entry : list)
+        entry.second(access);
+}
+
+QString accessKindText(Access::Kind kind)
+{
+    switch (kind) {
+    case Access::Kind::Get:
+        return QStringLiteral("get");
+    case Access::Kind::Put:
+        return QStringLiteral("put");
+    case Access::Kind::Call:
+        return QStringLiteral("call");
+    }
+    return QString();
+}
+
+} // namespace automation
