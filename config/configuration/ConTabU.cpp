@@ -154,36 +154,40 @@ void ConTab::btnConResetClick()
     }
 }
 
-// The memo dialog's caption and buttons: the first one saves or opens.
-template <class Translate>
-static void captionMemo(TfrmSaveConfigMemo &memo, const QString &firstButton, Translate translate)
+// The configuration memo of a save or a load: its caption and buttons in the
+// operator's language; the first button saves or opens.
+static void captionMemo(TfrmSaveConfigMemo &memo, const KR715Session &session, const QString &firstButton)
 {
-    memo.setWindowTitle(translate(QStringLiteral("Configuration memo")));
-    memo.ui.btnSaveMemo->setText(firstButton);
-    memo.ui.btnCancelSaveMemo->setText(translate(QStringLiteral("Cancel")));
+    memo.setWindowTitle(session.translate(QStringLiteral("Configuration memo")));
+    memo.ui.btnSaveMemo->setText(session.translate(firstButton));
+    memo.ui.btnCancelSaveMemo->setText(session.translate(QStringLiteral("Cancel")));
+}
+
+QString ConTab::chooseConfigFile(ConfigFileUse use)
+{
+    DialogService *dialogs = m_session.dialogs;
+    if (!dialogs || !m_editor)
+        return QString();
+    return use == ConfigFileUse::Save
+        ? dialogs->getSaveFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension)
+        : dialogs->getOpenFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension);
 }
 
 void ConTab::bbConSaveE1_8Click()
 {
-    DialogService *dialogs = m_session.dialogs;
-    if (!dialogs || !m_editor)
-        return;
-    auto translate = [this](const QString &text) {
-        return m_session.lanTrans ? m_session.lanTrans->Translate(text) : text;
-    };
-    const QString path =
-        dialogs->getSaveFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension);
+    const QString path = chooseConfigFile(ConfigFileUse::Save);
     if (path.isEmpty())
         return;
+    DialogService *dialogs = m_session.dialogs;
 
     TfrmSaveConfigMemo memo(window());
-    captionMemo(memo, translate(QStringLiteral("Save")), translate);
+    captionMemo(memo, m_session, QStringLiteral("Save"));
     // Saving over a configuration file keeps its description for editing. A file whose
     // description cannot be read whole is not written over: it would lose the rest.
     if (QFileInfo(path).isFile()) {
         const std::optional<QStringList> old = readConfigFile(path);
         if (!old) {
-            dialogs->warning(window(), translate(QStringLiteral(
+            dialogs->warning(window(), m_session.translate(QStringLiteral(
                                            "The setup description of the file cannot be read whole; nothing is saved")));
             return;
         }
@@ -202,50 +206,45 @@ void ConTab::bbConSaveE1_8Click()
     const QByteArray bytes = configfile::fileBytes(registers, memo.lines());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        dialogs->warning(window(), translate(QStringLiteral("Failed to save setup to file")));
+        dialogs->warning(window(), m_session.translate(QStringLiteral("Failed to save setup to file")));
 }
 
 void ConTab::bbConLoadE1_8Click()
 {
-    DialogService *dialogs = m_session.dialogs;
-    if (!dialogs || !m_editor)
-        return;
-    auto translate = [this](const QString &text) {
-        return m_session.lanTrans ? m_session.lanTrans->Translate(text) : text;
-    };
-    const QString path =
-        dialogs->getOpenFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension);
+    const QString path = chooseConfigFile(ConfigFileUse::Load);
     if (path.isEmpty())
         return;
+    DialogService *dialogs = m_session.dialogs;
     const std::optional<QStringList> lines = readConfigFile(path);
     if (!lines) {
-        dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
+        dialogs->warning(window(), m_session.translate(QStringLiteral("Failed to load setup from file")));
         return;
     }
 
     TfrmSaveConfigMemo memo(window());
-    captionMemo(memo, translate(QStringLiteral("Open")), translate);
+    captionMemo(memo, m_session, QStringLiteral("Open"));
     memo.addLines(descriptionOf(*lines));
     if (memo.exec() != QDialog::Accepted)
         return;
 
     // A load is all or nothing: every register line must be there and valid for its
     // register before any register, state or history entry changes.
-    std::array<QString, 9> texts;
-    for (const int reg : {1, 2, 3, 5, 6, 7, 8}) {
+    RegisterSnapshot texts;
+    for (int i = 0; i < RegisterSnapshot::Count; ++i) {
+        const int reg = RegisterSnapshot::registerOf(i);
         const int line = reg + 1;
         const std::optional<QString> text = line <= lines->size()
             ? regcodec::fileRegisterText(reg, lines->at(line - 1).mid(RegisterPrefixLength))
             : std::nullopt;
         if (!text) {
-            dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
+            dialogs->warning(window(), m_session.translate(QStringLiteral("Failed to load setup from file")));
             return;
         }
-        texts[static_cast<size_t>(reg)] = *text;
+        texts.texts[static_cast<size_t>(i)] = *text;
     }
     // E8 without the node address of the file: the device keeps its own.
-    texts[8] += nodeAddressDigits(m_session);
-    for (const int reg : {1, 2, 3, 5, 6, 7, 8})
-        m_editor->loadRegisterText(reg, texts[static_cast<size_t>(reg)]);
+    texts.texts[static_cast<size_t>(RegisterSnapshot::indexOf(8))] += nodeAddressDigits(m_session);
+    for (int i = 0; i < RegisterSnapshot::Count; ++i)
+        m_editor->loadRegisterText(RegisterSnapshot::registerOf(i), texts.texts[static_cast<size_t>(i)]);
     m_editor->endLoad();
 }

@@ -4,6 +4,7 @@
 // handed to each tab module at creation.
 
 #include "FormControls.h"
+#include "KRLanguage.h"
 #include "RegisterHistory.h"
 #include "VariableServer.h"
 
@@ -11,7 +12,6 @@
 #include <array>
 #include <memory>
 
-class TKRLanguage;
 class DialogService;
 class DeviceLink;
 class RegisterDecoder;
@@ -56,6 +56,10 @@ public:
     DialogService *dialogs = nullptr;
 
     ExchangeState &state(int slot) { return exchange[static_cast<size_t>(slot)]; }
+
+    // A text of the program in the operator's language; the text itself while no
+    // translator is set.
+    QString translate(const QString &text) const { return lanTrans ? lanTrans->Translate(text) : text; }
 
     void resetPolling()
     {

@@ -10,7 +10,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
-TKRComboBox::TKRComboBox(QWidget *parent) : QComboBox(parent)
+TKRComboBox::TKRComboBox(QWidget *parent) : EntryControl(parent)
 {
     // Typed text never becomes a new entry: the entries are the legal choices.
     setInsertPolicy(QComboBox::NoInsert);
@@ -20,13 +20,10 @@ TKRComboBox::TKRComboBox(QWidget *parent) : QComboBox(parent)
     setTextColour(TKREdit::normalColour());
     // activated is emitted for the operator's choices only (popup, keys, wheel).
     connect(this, &QComboBox::activated, this, &TKRComboBox::operatorChange);
-    if (qApp)
-        m_focusChanges = connect(qApp, &QApplication::focusChanged, this, &TKRComboBox::focusChangedHandler);
 }
 
 TKRComboBox::~TKRComboBox()
 {
-    disconnect(m_focusChanges);
     if (m_attachedLineEdit)
         m_attachedLineEdit->removeEventFilter(this);
 }
@@ -171,25 +168,9 @@ bool TKRComboBox::eventFilter(QObject *watched, QEvent *event)
 
 void TKRComboBox::focusInEvent(QFocusEvent *event)
 {
+    // The edit field of an editable list reports its mouse presses from the start.
     attachLineEdit();
-    QComboBox::focusInEvent(event);
-    // The window coming back or the list's popup closing does not enter the list again.
-    if (m_entry.focusIn(event->reason()))
-        startEditing();
-}
-
-void TKRComboBox::focusOutEvent(QFocusEvent *event)
-{
-    QComboBox::focusOutEvent(event);
-    // A dialog, another window or a popup on top does not leave the list.
-    if (m_entry.focusOut(this, event->reason()))
-        leave();
-}
-
-void TKRComboBox::focusChangedHandler(QWidget *, QWidget *now)
-{
-    if (m_entry.focusChanged(this, now))
-        leave();
+    EntryControl::focusInEvent(event);
 }
 
 void TKRComboBox::leave()

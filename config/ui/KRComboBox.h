@@ -34,7 +34,7 @@
 
 class QLineEdit;
 
-class TKRComboBox : public QComboBox {
+class TKRComboBox : public KRFocus::EntryControl<QComboBox> {
     Q_OBJECT
     Q_PROPERTY(bool KRSimMode READ KRSimMode WRITE setKRSimMode)
     Q_PROPERTY(QStringList ValueItems READ ValueItems WRITE setValueItems)
@@ -91,16 +91,14 @@ protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
 private:
     void operatorChange();
-    void startEditing();
-    void leave();
-    void focusChangedHandler(QWidget *old, QWidget *now);
+    void startEditing() override;
+    void leave() override;
     void refreshValueCode(int index);
     void attachLineEdit();
 
@@ -110,9 +108,5 @@ private:
     int m_lastIndex = -1;
     bool m_editing = false;
     bool m_simMode = false;
-    KRFocus::Entry m_entry;
     QPointer<QLineEdit> m_attachedLineEdit;
-    // The application's focus changes reach the list only while it is whole: the base
-    // class clears the focus while it is destroyed, and that must not call back.
-    QMetaObject::Connection m_focusChanges;
 };

@@ -6,19 +6,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-TKREdit::TKREdit(QWidget *parent) : QLineEdit(parent)
+TKREdit::TKREdit(QWidget *parent) : EntryControl(parent)
 {
     setTextColour(normalColour());
     connect(this, &QLineEdit::textChanged, this, &TKREdit::textChangedHandler);
     connect(this, &QLineEdit::cursorPositionChanged, this, &TKREdit::cursorMoved);
     connect(this, &QLineEdit::textEdited, this, [this] { m_typed = m_editing; });
-    if (qApp)
-        m_focusChanges = connect(qApp, &QApplication::focusChanged, this, &TKREdit::focusChangedHandler);
-}
-
-TKREdit::~TKREdit()
-{
-    disconnect(m_focusChanges);
 }
 
 void TKREdit::setKRSimMode(bool on)
@@ -95,26 +88,6 @@ void TKREdit::textChangedHandler()
         updateStep(UpdateReason::Program);
     if (m_editing && !isReadOnly())
         setTextColour(editingColour());
-}
-
-void TKREdit::focusInEvent(QFocusEvent *event)
-{
-    QLineEdit::focusInEvent(event);
-    if (m_entry.focusIn(event->reason()))
-        startEditing();
-}
-
-void TKREdit::focusOutEvent(QFocusEvent *event)
-{
-    QLineEdit::focusOutEvent(event);
-    if (m_entry.focusOut(this, event->reason()))
-        leave();
-}
-
-void TKREdit::focusChangedHandler(QWidget *, QWidget *now)
-{
-    if (m_entry.focusChanged(this, now))
-        leave();
 }
 
 void TKREdit::leave()

@@ -22,12 +22,11 @@
 
 #include "KRFocus.h"
 
-class TKREdit : public QLineEdit {
+class TKREdit : public KRFocus::EntryControl<QLineEdit> {
     Q_OBJECT
     Q_PROPERTY(bool KRSimMode READ KRSimMode WRITE setKRSimMode)
 public:
     explicit TKREdit(QWidget *parent = nullptr);
-    ~TKREdit() override;
     bool KRSimMode() const { return m_simMode; }
     // A new value colours the text red (on) or black (off) at once.
     void setKRSimMode(bool on);
@@ -70,22 +69,15 @@ protected:
     // Editing finished: normal colour, idle, OnKREditUpDate.
     virtual void KREditUpDate();
     void setTextColour(const QColor &colour);
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void textChangedHandler();
-    void startEditing();
-    void leave();
-    void focusChangedHandler(QWidget *old, QWidget *now);
+    void startEditing() override;
+    void leave() override;
     void cursorMoved(int oldPosition, int newPosition);
     void updateStep(UpdateReason reason);
-
-    // The application's focus changes reach the field only while it is whole: the base
-    // class clears the focus while it is destroyed, and that must not call back.
-    QMetaObject::Connection m_focusChanges;
 
     bool m_editing = false;
     bool m_simMode = false;
@@ -93,6 +85,5 @@ private:
     bool m_lastUpdateChanged = false;
     QString m_textAtUpdate;
     bool m_typed = false;
-    KRFocus::Entry m_entry;
 
 };

@@ -8,6 +8,7 @@
 // entering or leaving. The first focus a window gives a control when it is shown does
 // enter it.
 #include <QApplication>
+#include <QFocusEvent>
 #include <QWidget>
 #include <Qt>
 
@@ -83,6 +84,50 @@ public:
 
 private:
     bool m_entered = false;
+};
+
+// The focus handling of a data-entry control built on the widget class Base: it is
+// entered and left by the rules above, from its own focus events and the application's
+// focus changes. The control starts editing when entered (startEditing) and runs its
+// update step and exit when left (leave).
+template <class Base>
+class EntryControl : public Base {
+public:
+    explicit EntryControl(QWidget *parent) : Base(parent)
+    {
+        if (qApp)
+            m_focusChanges = QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+                if (m_entry.focusChanged(this, now))
+                    leave();
+            });
+    }
+    // The application's focus changes reach the control only while it is whole: the
+    // base class clears the focus while it is destroyed, and that must not call back.
+    ~EntryControl() override { QObject::disconnect(m_focusChanges); }
+
+protected:
+    virtual void startEditing() = 0;
+    virtual void leave() = 0;
+
+    void focusInEvent(QFocusEvent *event) override
+    {
+        Base::focusInEvent(event);
+        // The window coming back or a popup closing does not enter the control again.
+        if (m_entry.focusIn(event->reason()))
+            startEditing();
+    }
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        Base::focusOutEvent(event);
+        // A dialog, another window or a popup on top does not leave the control.
+        if (m_entry.focusOut(this, event->reason()))
+            leave();
+    }
+
+    Entry m_entry;
+
+private:
+    QMetaObject::Connection m_focusChanges;
 };
 
 inline bool isEnterKey(int key)
