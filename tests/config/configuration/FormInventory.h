@@ -101,6 +101,8 @@ inline void addInventoryRows(const QList<InventoryForm> &forms)
         for (const Control &row : f.rows)
             QTest::addRow("%s %s", f.name, qPrintable(row.name)) << f.form << row;
 }
+// Checks the current row of such a table.
+inline void checkInventoryRow();
 
 // Checks one row against the control of that name below root.
 inline void checkInventoryRow(QWidget *root, const Control &c)
@@ -215,4 +217,11 @@ inline QStringList imagesWithoutPicture(QWidget *root)
             missing.append(image->objectName());
     }
     return missing;
+}
+
+inline void checkInventoryRow()
+{
+    QFETCH(QWidget *, form);
+    QFETCH(Control, control);
+    checkInventoryRow(form, control);
 }

@@ -246,12 +246,7 @@ private slots:
                           {"InpTab", m_inp.get(), inpRows()},
                           {"ConTab", m_con.get(), conRows()}});
     }
-    void inventory()
-    {
-        QFETCH(QWidget *, form);
-        QFETCH(Control, control);
-        checkInventoryRow(form, control);
-    }
+    void inventory() { checkInventoryRow(); }
 
     // Page structure, registration, fit and pictures: the same rules for every tab.
     void pageStructure_data()

@@ -130,12 +130,7 @@ private slots:
     {
         addInventoryRows({{"GeneralTab", m_general.get(), generalRows()}, {"DataTab", m_data.get(), dataRows()}});
     }
-    void inventory()
-    {
-        QFETCH(QWidget *, form);
-        QFETCH(Control, control);
-        checkInventoryRow(form, control);
-    }
+    void inventory() { checkInventoryRow(); }
 
     void pageStructure_data()
     {
