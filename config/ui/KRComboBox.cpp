@@ -186,27 +186,13 @@ void TKRComboBox::leave()
 void TKRComboBox::keyPressEvent(QKeyEvent *event)
 {
     attachLineEdit();
-    const int key = event->key();
-    emit OnKeyDown(this, key);
-    if (KRFocus::isEnterKey(key)) {
-        QComboBox::keyPressEvent(event);
-        setTextColour(m_simMode ? TKREdit::simulationColour() : TKREdit::normalColour());
-        KRCmbUpDate();
-        return;
-    }
-    if (!m_editing)
-        startEditing();
-    const QString typed = event->text();
-    if (!typed.isEmpty())
-        emit OnKeyPress(this, typed.at(0));
-    QComboBox::keyPressEvent(event);
+    EntryControl::keyPressEvent(event);
 }
 
-void TKRComboBox::mousePressEvent(QMouseEvent *event)
+void TKRComboBox::enterKey()
 {
-    QComboBox::mousePressEvent(event);
-    if (!m_editing && KRFocus::startsEditing(event->button()))
-        startEditing();
+    setTextColour(m_simMode ? TKREdit::simulationColour() : TKREdit::normalColour());
+    KRCmbUpDate();
 }
 
 void TKRComboBox::wheelEvent(QWheelEvent *event)

@@ -62,7 +62,7 @@ public:
     // in ValueItems clears the selection.
     void SelectValueCode(const QString &code);
 
-    bool isEditing() const { return m_editing; }
+    bool isEditing() const override { return m_editing; }
     QColor textColour() const;
 
     void showPopup() override;
@@ -92,13 +92,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
 private:
     void operatorChange();
     void startEditing() override;
     void leave() override;
+    void keyDown(int key) override { emit OnKeyDown(this, key); }
+    void keyTyped(QChar character) override { emit OnKeyPress(this, character); }
+    // Enter: the normal (or simulation) colour, then the update step.
+    void enterKey() override;
     void refreshValueCode(int index);
     void attachLineEdit();
 

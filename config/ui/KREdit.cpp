@@ -98,27 +98,8 @@ void TKREdit::leave()
         emit OnExit(this);
 }
 
-void TKREdit::keyPressEvent(QKeyEvent *event)
+void TKREdit::enterKey()
 {
-    const int key = event->key();
-    emit OnKeyDown(this, key);
-    if (KRFocus::isEnterKey(key)) {
-        QLineEdit::keyPressEvent(event);
-        setTextColour(m_simMode ? simulationColour() : normalColour());
-        updateStep(UpdateReason::EnterKey);
-        return;
-    }
-    if (!m_editing)
-        startEditing();
-    const QString typed = event->text();
-    if (!typed.isEmpty())
-        emit OnKeyPress(this, typed.at(0));
-    QLineEdit::keyPressEvent(event);
-}
-
-void TKREdit::mousePressEvent(QMouseEvent *event)
-{
-    QLineEdit::mousePressEvent(event);
-    if (!m_editing && KRFocus::startsEditing(event->button()))
-        startEditing();
+    setTextColour(m_simMode ? simulationColour() : normalColour());
+    updateStep(UpdateReason::EnterKey);
 }

@@ -31,7 +31,7 @@ public:
     // A new value colours the text red (on) or black (off) at once.
     void setKRSimMode(bool on);
     // True between the start of an entry and its end (Enter, leaving the field).
-    bool isEditing() const { return m_editing; }
+    bool isEditing() const override { return m_editing; }
     // Current text colour (black, red or blue).
     QColor textColour() const;
 
@@ -69,13 +69,15 @@ protected:
     // Editing finished: normal colour, idle, OnKREditUpDate.
     virtual void KREditUpDate();
     void setTextColour(const QColor &colour);
-    void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void textChangedHandler();
     void startEditing() override;
     void leave() override;
+    void keyDown(int key) override { emit OnKeyDown(this, key); }
+    void keyTyped(QChar character) override { emit OnKeyPress(this, character); }
+    // Enter: the normal (or simulation) colour, then the update step.
+    void enterKey() override;
     void cursorMoved(int oldPosition, int newPosition);
     void updateStep(UpdateReason reason);
 

@@ -9,6 +9,8 @@
 // enter it.
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWidget>
 #include <Qt>
 
@@ -86,10 +88,24 @@ private:
     bool m_entered = false;
 };
 
-// The focus handling of a data-entry control built on the widget class Base: it is
-// entered and left by the rules above, from its own focus events and the application's
-// focus changes. The control starts editing when entered (startEditing) and runs its
-// update step and exit when left (leave).
+inline bool isEnterKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+inline bool startsEditing(Qt::MouseButton button)
+{
+    return button == Qt::LeftButton || button == Qt::MiddleButton || button == Qt::RightButton;
+}
+
+// The entry protocol of a data-entry control built on the widget class Base, the same
+// for a value field and a value list: it is entered and left by the rules above, from
+// its own focus events and the application's focus changes; the control starts editing
+// when entered (startEditing) and runs its update step and exit when left (leave).
+// A key is reported first (keyDown); Enter ends the entry (enterKey) after the base
+// class has handled it; any other key, and a mouse button that edits, start an entry
+// when none is running, and a key's character is reported (keyTyped) before the base
+// class takes it.
 template <class Base>
 class EntryControl : public Base {
 public:
@@ -105,9 +121,14 @@ public:
     // base class clears the focus while it is destroyed, and that must not call back.
     ~EntryControl() override { QObject::disconnect(m_focusChanges); }
 
+    virtual bool isEditing() const = 0;
+
 protected:
     virtual void startEditing() = 0;
     virtual void leave() = 0;
+    virtual void keyDown(int key) = 0;
+    virtual void keyTyped(QChar character) = 0;
+    virtual void enterKey() = 0;
 
     void focusInEvent(QFocusEvent *event) override
     {
@@ -124,20 +145,34 @@ protected:
             leave();
     }
 
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const int key = event->key();
+        keyDown(key);
+        if (isEnterKey(key)) {
+            Base::keyPressEvent(event);
+            enterKey();
+            return;
+        }
+        if (!isEditing())
+            startEditing();
+        const QString typed = event->text();
+        if (!typed.isEmpty())
+            keyTyped(typed.at(0));
+        Base::keyPressEvent(event);
+    }
+
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        Base::mousePressEvent(event);
+        if (!isEditing() && startsEditing(event->button()))
+            startEditing();
+    }
+
     Entry m_entry;
 
 private:
     QMetaObject::Connection m_focusChanges;
 };
-
-inline bool isEnterKey(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-inline bool startsEditing(Qt::MouseButton button)
-{
-    return button == Qt::LeftButton || button == Qt::MiddleButton || button == Qt::RightButton;
-}
 
 } // namespace KRFocus
