@@ -557,17 +557,15 @@ void TestUiEntry::codeSelectionFiresNoChange()
 void TestUiEntry::pickListMouseChoice()
 {
     Form form;
-    QVERIFY(form.show());
     form.combo->SelectIndex(0);
-    EventLog events;
-    events.watch(form.combo);
+    QVERIFY(form.showWatching(form.combo));
     form.combo->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
 
     QTest::mouseClick(form.combo, Qt::LeftButton);
     QAbstractItemView *view = form.combo->view();
     QTRY_VERIFY(view->isVisible());
-    QCOMPARE(events.take(), QStringList{"OnDropDown"});
+    QCOMPARE(form.events.take(), QStringList{"OnDropDown"});
     // The popup taking and giving back the focus is no exit. The list ignores a release
     // that comes as fast as a double click after it opened; an operator is slower.
     QTest::qWait(QApplication::doubleClickInterval() + 50);
@@ -575,7 +573,7 @@ void TestUiEntry::pickListMouseChoice()
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
     QTRY_VERIFY(!view->isVisible());
     QCOMPARE(form.combo->currentIndex(), 1);
-    const QStringList got = events.take();
+    const QStringList got = form.events.take();
     QStringList protocol = got;
     protocol.removeAll("OnCloseUp");
     QCOMPARE(protocol, (QStringList{"OnChange", "OnItemIndexChange", "OnKRCmbUpDate"}));
@@ -586,29 +584,25 @@ void TestUiEntry::pickListMouseChoice()
 
     // Leaving fires the update again, from idle.
     form.other->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), (QStringList{"OnKRCmbUpDate", "OnExit"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKRCmbUpDate", "OnExit"}));
 }
 
 void TestUiEntry::pickListKeyChoice()
 {
     Form form;
-    QVERIFY(form.show());
     form.combo->SelectIndex(0);
-    EventLog events;
-    events.watch(form.combo);
-    form.combo->setFocus(Qt::TabFocusReason);
-    events.take();
+    QVERIFY(form.showInside(form.combo));
     QTest::keyClick(form.combo, Qt::Key_Down);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnChange", "OnItemIndexChange", "OnKRCmbUpDate"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnChange", "OnItemIndexChange", "OnKRCmbUpDate"}));
     QCOMPARE(form.combo->currentIndex(), 1);
     // Idle now: the next key starts a new entry first.
     QTest::keyClick(form.combo, Qt::Key_Down);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnEnter", "OnChange", "OnItemIndexChange",
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnEnter", "OnChange", "OnItemIndexChange",
                                          "OnKRCmbUpDate"}));
     QCOMPARE(form.combo->ValueCode(), QStringLiteral("4"));
     // Enter ends editing with an update, as in an edit box.
     QTest::keyClick(form.combo, Qt::Key_Return);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnKRCmbUpDate"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnKRCmbUpDate"}));
 }
 
 void TestUiEntry::pickListFocusNotBlue()
@@ -625,49 +619,45 @@ void TestUiEntry::editableBehavesLikeEdit()
 {
     Form form;
     form.combo->setEditable(true);
-    QVERIFY(form.show());
     form.combo->SelectIndex(0);
-    EventLog events;
-    events.watch(form.combo);
+    QVERIFY(form.showWatching(form.combo));
     form.combo->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
     QCOMPARE(form.combo->textColour(), kBlue);
 
     QTest::keyClick(form.combo, Qt::Key_End);
     QTest::keyClick(form.combo, Qt::Key_X);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnKeyDown", "OnKeyPress:x", "OnChange"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnKeyDown", "OnKeyPress:x", "OnChange"}));
     QCOMPARE(form.combo->currentText(), QStringLiteral("Pulse outputx"));
     QCOMPARE(form.combo->count(), 3);
     QCOMPARE(form.combo->textColour(), kBlue);
 
     QTest::keyClick(form.combo, Qt::Key_Return);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnKRCmbUpDate"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnKRCmbUpDate"}));
     QCOMPARE(form.combo->count(), 3); // typed text never becomes an entry
     QCOMPARE(form.combo->textColour(), kBlack);
 
     // A click into the edit field while idle starts an entry.
     QTest::mouseClick(form.combo->lineEdit(), Qt::LeftButton);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
     QCOMPARE(form.combo->textColour(), kBlue);
 
     form.other->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), (QStringList{"OnKRCmbUpDate", "OnExit"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKRCmbUpDate", "OnExit"}));
     QCOMPARE(form.combo->lineEdit()->cursorPosition(), 0);
 }
 
 void TestUiEntry::illegalChoiceSwitchAndBack()
 {
     Form form;
-    QVERIFY(form.show());
     form.combo->SelectIndex(1);
-    EventLog events;
-    events.watch(form.combo);
+    QVERIFY(form.showWatching(form.combo));
 
     // A code no entry stands for: no selection, an editable list showing a text.
     form.combo->SelectIndex(-1);
     form.combo->setEditable(true);
     form.combo->setEditText("Illegal Choice");
-    QCOMPARE(events.take(), QStringList{"OnItemIndexChange"});
+    QCOMPARE(form.events.take(), QStringList{"OnItemIndexChange"});
     QCOMPARE(form.combo->currentIndex(), -1);
     QCOMPARE(form.combo->currentText(), QStringLiteral("Illegal Choice"));
     QVERIFY(!form.combo->HasValueCode());
@@ -678,12 +668,12 @@ void TestUiEntry::illegalChoiceSwitchAndBack()
             form.combo->setEditable(false);
     });
     form.combo->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
     QCOMPARE(form.combo->textColour(), kBlue);
     QTest::keyClick(form.combo, Qt::Key_Down);
     QCOMPARE(form.combo->currentIndex(), 0);
     QVERIFY(!form.combo->isEditable());
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnChange", "OnItemIndexChange", "OnKRCmbUpDate"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnChange", "OnItemIndexChange", "OnKRCmbUpDate"}));
     QCOMPARE(form.combo->textColour(), kBlack);
     QCOMPARE(form.combo->ValueCode(), QStringLiteral("0"));
 
@@ -694,7 +684,7 @@ void TestUiEntry::illegalChoiceSwitchAndBack()
     form.combo->setEditable(false);
     form.combo->SelectIndex(2);
     QCOMPARE(form.combo->currentText(), QStringLiteral("Limit switch"));
-    QCOMPARE(events.take(), (QStringList{"OnItemIndexChange", "OnItemIndexChange"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnItemIndexChange", "OnItemIndexChange"}));
 }
 
 void TestUiEntry::wheelOverUnfocusedListChangesNothing()
