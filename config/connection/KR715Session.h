@@ -4,7 +4,6 @@
 // handed to each tab module at creation.
 
 #include "FormControls.h"
-#include "KRLanguage.h"
 #include "RegisterHistory.h"
 #include "VariableServer.h"
 
@@ -12,9 +11,13 @@
 #include <array>
 #include <memory>
 
+class TKRLanguage;
 class DialogService;
 class DeviceLink;
 class RegisterDecoder;
+
+// Defined with the translator (KRLanguage.h).
+QString krTranslate(TKRLanguage *language, const QString &text);
 
 enum class ExchangeState : quint8 { WritePending = 0, Reading = 1, Editing = 2 };
 
@@ -59,7 +62,7 @@ public:
 
     // A text of the program in the operator's language; the text itself while no
     // translator is set.
-    QString translate(const QString &text) const { return lanTrans ? lanTrans->Translate(text) : text; }
+    QString translate(const QString &text) const { return krTranslate(lanTrans, text); }
 
     void resetPolling()
     {
