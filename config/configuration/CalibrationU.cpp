@@ -42,11 +42,6 @@ TfrmCalib::TfrmCalib(KR715Session &session, QWidget *parent) : QDialog(parent), 
     connect(ui.btnCalibCalcNewMeterSize, &QAbstractButton::clicked, this, &TfrmCalib::btnCalibCalcNewMeterSizeClick);
 }
 
-QString TfrmCalib::translate(const QString &text) const
-{
-    return m_session.lanTrans ? m_session.lanTrans->Translate(text) : text;
-}
-
 QString TfrmCalib::fieldText(const char *name) const
 {
     const auto *field = m_session.controls.get<QLineEdit>(QLatin1String(name));
@@ -55,25 +50,25 @@ QString TfrmCalib::fieldText(const char *name) const
 
 void TfrmCalib::FormCreate()
 {
-    setWindowTitle(translate(windowTitle()));
+    setWindowTitle(m_session.translate(windowTitle()));
     for (QAbstractButton *button : {static_cast<QAbstractButton *>(ui.btnCalibInit),
                                     static_cast<QAbstractButton *>(ui.btnCalibCalcNewMeterSize)})
-        button->setText(translate(button->text()));
+        button->setText(m_session.translate(button->text()));
     for (QLabel *label : {ui.laCalibNewMeterSize, ui.laCalibMeterSize, ui.laCalibUnit, ui.laCalib})
-        label->setText(translate(label->text()));
-    ui.edCalibActualVol->setText(translate(ui.edCalibActualVol->text()));
+        label->setText(m_session.translate(label->text()));
+    ui.edCalibActualVol->setText(m_session.translate(ui.edCalibActualVol->text()));
     for (QWidget *widget : {static_cast<QWidget *>(ui.btnCalibInit), static_cast<QWidget *>(ui.laCalibNewMeterSize),
                             static_cast<QWidget *>(ui.laCalibMeterSize), static_cast<QWidget *>(ui.edCalibActualVol),
                             static_cast<QWidget *>(ui.laCalibUnit), static_cast<QWidget *>(ui.laCalib),
                             static_cast<QWidget *>(ui.btnCalibCalcNewMeterSize)})
-        widget->setToolTip(translate(widget->toolTip()));
+        widget->setToolTip(m_session.translate(widget->toolTip()));
     ui.laCalibNewMeterSize->setText(ui.laCalibNewMeterSize->text() + QLatin1Char('='));
 }
 
 void TfrmCalib::btnCalibInitClick()
 {
     if (!m_session.dialogs
-        || !m_session.dialogs->question(this, translate(QStringLiteral("This will clear volume2, is this OK")),
+        || !m_session.dialogs->question(this, m_session.translate(QStringLiteral("This will clear volume2, is this OK")),
                                         QMessageBox::Warning))
         return;
     if (m_session.device.contact) {
@@ -106,27 +101,27 @@ void TfrmCalib::btnCalibCalcNewMeterSizeClick()
     double volume2 = 0;
     if (!numfmt::parseReal(fieldText("edConE1"), oldSize) || !numfmt::parseReal(ui.edCalibActualVol->text(), actual)
         || !numfmt::parseReal(fieldText("edDataVol2"), volume2)) {
-        dialogs->warning(this, translate(QStringLiteral("The fields (Meter size, Actual volume and Volume2)"))
+        dialogs->warning(this, m_session.translate(QStringLiteral("The fields (Meter size, Actual volume and Volume2)"))
                                    + QLatin1Char('\n')
-                                   + translate(QStringLiteral("shall contain numerical expressions")));
+                                   + m_session.translate(QStringLiteral("shall contain numerical expressions")));
         return;
     }
     // Without a measured volume there is no ratio to correct the meter size by.
     if (volume2 == 0) {
-        dialogs->warning(this, translate(QStringLiteral("Volume2 is zero, no new meter size can be calculated")));
+        dialogs->warning(this, m_session.translate(QStringLiteral("Volume2 is zero, no new meter size can be calculated")));
         return;
     }
     // The device keeps the meter size in single precision: a result beyond its range
     // could never be written.
     const double newSize = oldSize * actual / volume2;
     if (!std::isfinite(newSize) || std::abs(newSize) > std::numeric_limits<float>::max()) {
-        dialogs->warning(this, translate(QStringLiteral("The new meter size is out of range")));
+        dialogs->warning(this, m_session.translate(QStringLiteral("The new meter size is out of range")));
         return;
     }
     const QString text = numfmt::generalText(newSize);
     if (!dialogs->question(this,
-                           translate(QStringLiteral("Save ")) + text
-                               + translate(QStringLiteral(" as the new metersize, is this OK")),
+                           m_session.translate(QStringLiteral("Save ")) + text
+                               + m_session.translate(QStringLiteral(" as the new metersize, is this OK")),
                            QMessageBox::Warning))
         return;
     // Offline, the change of E1 is spread over the meter size field at once.

@@ -45,7 +45,6 @@ public:
     void btnCalibCalcNewMeterSizeClick();
 
 private:
-    QString translate(const QString &text) const;
     QString fieldText(const char *name) const;
 
     KR715Session &m_session;

@@ -131,36 +131,40 @@ void ConTab::btnConResetClick()
     }
 }
 
-// The memo dialog's caption and buttons: the first one saves or opens.
-template <class Translate>
-static void captionMemo(TfrmSaveConfigMemo &memo, const QString &firstButton, Translate translate)
+// The configuration memo of a save or a load: its caption and buttons in the
+// operator's language; the first button saves or opens.
+static void captionMemo(TfrmSaveConfigMemo &memo, const KR715Session &session, const QString &firstButton)
 {
-    memo.setWindowTitle(translate(QStringLiteral("Configuration memo")));
-    memo.ui.btnSaveMemo->setText(firstButton);
-    memo.ui.btnCancelSaveMemo->setText(translate(QStringLiteral("Cancel")));
+    memo.setWindowTitle(session.translate(QStringLiteral("Configuration memo")));
+    memo.ui.btnSaveMemo->setText(session.translate(firstButton));
+    memo.ui.btnCancelSaveMemo->setText(session.translate(QStringLiteral("Cancel")));
+}
+
+QString ConTab::chooseConfigFile(ConfigFileUse use)
+{
+    DialogService *dialogs = m_session.dialogs;
+    if (!dialogs || !m_editor)
+        return QString();
+    return use == ConfigFileUse::Save
+        ? dialogs->getSaveFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension)
+        : dialogs->getOpenFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension);
 }
 
 void ConTab::bbConSaveE1_8Click()
 {
-    DialogService *dialogs = m_session.dialogs;
-    if (!dialogs || !m_editor)
-        return;
-    auto translate = [this](const QString &text) {
-        return m_session.lanTrans ? m_session.lanTrans->Translate(text) : text;
-    };
-    const QString path =
-        dialogs->getSaveFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension);
+    const QString path = chooseConfigFile(ConfigFileUse::Save);
     if (path.isEmpty())
         return;
+    DialogService *dialogs = m_session.dialogs;
 
     TfrmSaveConfigMemo memo(window());
-    captionMemo(memo, translate(QStringLiteral("Save")), translate);
+    captionMemo(memo, m_session, QStringLiteral("Save"));
     // Saving over a configuration file keeps its description for editing. A file whose
     // description cannot be read whole is not written over: it would lose the rest.
     if (QFileInfo(path).isFile()) {
         const std::optional<QStringList> old = configfile::readFile(path);
         if (!old) {
-            dialogs->warning(window(), translate(QStringLiteral(
+            dialogs->warning(window(), m_session.translate(QStringLiteral(
                                            "The setup description of the file cannot be read whole; nothing is saved")));
             return;
         }
@@ -175,29 +179,23 @@ void ConTab::bbConSaveE1_8Click()
     const QByteArray bytes = configfile::fileBytes(registers, memo.lines());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        dialogs->warning(window(), translate(QStringLiteral("Failed to save setup to file")));
+        dialogs->warning(window(), m_session.translate(QStringLiteral("Failed to save setup to file")));
 }
 
 void ConTab::bbConLoadE1_8Click()
 {
-    DialogService *dialogs = m_session.dialogs;
-    if (!dialogs || !m_editor)
-        return;
-    auto translate = [this](const QString &text) {
-        return m_session.lanTrans ? m_session.lanTrans->Translate(text) : text;
-    };
-    const QString path =
-        dialogs->getOpenFileName(window(), QString(), m_session.dataDirectory, ConfigFileFilter, ConfigFileExtension);
+    const QString path = chooseConfigFile(ConfigFileUse::Load);
     if (path.isEmpty())
         return;
+    DialogService *dialogs = m_session.dialogs;
     const std::optional<QStringList> lines = configfile::readFile(path);
     if (!lines) {
-        dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
+        dialogs->warning(window(), m_session.translate(QStringLiteral("Failed to load setup from file")));
         return;
     }
 
     TfrmSaveConfigMemo memo(window());
-    captionMemo(memo, translate(QStringLiteral("Open")), translate);
+    captionMemo(memo, m_session, QStringLiteral("Open"));
     memo.addLines(descriptionOf(*lines));
     if (memo.exec() != QDialog::Accepted)
         return;
@@ -206,7 +204,7 @@ void ConTab::bbConLoadE1_8Click()
     // register before any register, state or history entry changes.
     const std::optional<std::array<QString, 9>> loaded = configfile::loadTexts(*lines);
     if (!loaded) {
-        dialogs->warning(window(), translate(QStringLiteral("Failed to load setup from file")));
+        dialogs->warning(window(), m_session.translate(QStringLiteral("Failed to load setup from file")));
         return;
     }
     std::array<QString, 9> texts = *loaded;

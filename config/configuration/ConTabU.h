@@ -57,6 +57,10 @@ public:
     void bbConLoadE1_8Click();
 
 private:
+    enum class ConfigFileUse { Save, Load };
+    // The file dialog of a save or a load, on configuration files in the data folder:
+    // the chosen path, or nothing when the operator cancels.
+    QString chooseConfigFile(ConfigFileUse use);
     void registerChanged(int reg);
     void showSnapshot(const RegisterSnapshot &snapshot);
 

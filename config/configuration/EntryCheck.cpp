@@ -57,7 +57,7 @@ void refuse(KR715Session &session, QWidget *parent, const QString &fieldName)
     if (!session.dialogs)
         return;
     const QString text = QStringLiteral("\"%1\" is not a number the device can take; the field shows the device's value again.");
-    const QString translated = session.lanTrans ? session.lanTrans->Translate(text) : text;
+    const QString translated = session.translate(text);
     session.dialogs->warning(parent, translated.arg(captionOf(session, fieldName)));
 }
 

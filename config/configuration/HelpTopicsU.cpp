@@ -227,9 +227,7 @@ bool HelpTopics::openTopic(const QString &anchor)
         opened = false;
     }
     if (!opened && m_session.dialogs) {
-        const QString text = QStringLiteral("Sorry, No help");
-        m_session.dialogs->information(m_mainWindow,
-                                       m_session.lanTrans ? m_session.lanTrans->Translate(text) : text);
+        m_session.dialogs->information(m_mainWindow, m_session.translate(QStringLiteral("Sorry, No help")));
     }
     return opened;
 }

@@ -120,19 +120,14 @@ void InpTab::setUnitCaptions()
 {
     static const char *const Units[units::UnitCount] = {"Unit", "l", "m3", "US_Gal", "UK_Gal", "Hl"};
     const int unitIndex = ui.cmbInpUnitChoice->SelectedIndex();
-    const QString unit = translate(QLatin1String(Units[unitIndex >= 0 && unitIndex < units::UnitCount ? unitIndex : 0]));
-    const QString time = translate(ui.cmbInpFlowUnitConst->SelectedIndex() == 1 ? QStringLiteral("h") : QStringLiteral("min"));
+    const QString unit = m_session.translate(QLatin1String(Units[unitIndex >= 0 && unitIndex < units::UnitCount ? unitIndex : 0]));
+    const QString time = m_session.translate(ui.cmbInpFlowUnitConst->SelectedIndex() == 1 ? QStringLiteral("h") : QStringLiteral("min"));
     for (const char *name : {"la715FlowUnit", "laDataFlowUnit", "laDataTCFlowUnit", "laDataInstantFlowUnit"})
         if (auto *label = m_session.controls.get<QLabel>(QLatin1String(name)))
             label->setText(unit + QLatin1Char('/') + time);
     for (const char *name : {"la715Volume1Unit", "la715Volume2Unit", "laDataVol1Unit", "laDataVol2Unit"})
         if (auto *label = m_session.controls.get<QLabel>(QLatin1String(name)))
             label->setText(unit);
-}
-
-QString InpTab::translate(const QString &text) const
-{
-    return m_editor ? m_editor->translate(text) : text;
 }
 
 int InpTab::unitIndexOf(const QString &name) const
@@ -162,11 +157,11 @@ void InpTab::cmbInpUnitChoiceChange()
     // 3. A meter size given in a real unit may be recalculated into the new one.
     const int unit = ui.cmbInpUnitChoice->SelectedIndex();
     double meterSize = 0;
-    if (unit != 0 && previous != translate(QStringLiteral("Unit")) && numfmt::parseReal(ui.edInpMeterSize->text(), meterSize)
+    if (unit != 0 && previous != m_session.translate(QStringLiteral("Unit")) && numfmt::parseReal(ui.edInpMeterSize->text(), meterSize)
         && m_session.dialogs
         && m_session.dialogs->question(this,
-                                       translate(QStringLiteral("Shall the program recalculate data")) + QLatin1Char('\n')
-                                           + translate(QStringLiteral("in accordance with the new unit selection")),
+                                       m_session.translate(QStringLiteral("Shall the program recalculate data")) + QLatin1Char('\n')
+                                           + m_session.translate(QStringLiteral("in accordance with the new unit selection")),
                                        QMessageBox::Information)) {
         m_editor->beginChange(1);
         if (const std::optional<double> factor = units::conversionFactor(unitIndexOf(previous), unit))
@@ -185,9 +180,9 @@ void InpTab::cmbInpUnitChoiceChange()
         auto *list = qobject_cast<TKRComboBox *>(resolution);
         const int digits = list ? list->SelectedIndex() : -1;
         auto *volumeUnit = m_session.controls.get<QLabel>(QStringLiteral("la715Volume1Unit"));
-        resolution->setToolTip(QString::number(digits) + translate(QStringLiteral(" digits after decimal seperator"))
+        resolution->setToolTip(QString::number(digits) + m_session.translate(QStringLiteral(" digits after decimal seperator"))
                                + QStringLiteral(" (") + QString::number(qRound64(std::pow(10.0, std::max(digits, 0))))
-                               + translate(QStringLiteral(" Pulse")) + QLatin1Char('/')
+                               + m_session.translate(QStringLiteral(" Pulse")) + QLatin1Char('/')
                                + (volumeUnit ? volumeUnit->text() : QString()) + QLatin1Char(')'));
     }
     // 7.
@@ -208,7 +203,7 @@ void InpTab::ShowFitToManufacturer()
 {
     const QString previous = m_session.previousUnitName;
     if (ui.cmbInpUnitChoice->SelectedIndex() <= 0 || ui.cmbInpDevCalc->SelectedIndex() <= 0
-        || previous == translate(QStringLiteral("Unit")) || ui.cmbInpDevCalc->currentText() == translate(QStringLiteral("No meter")))
+        || previous == m_session.translate(QStringLiteral("Unit")) || ui.cmbInpDevCalc->currentText() == m_session.translate(QStringLiteral("No meter")))
         return;
     double meterSize = 0;
     const std::optional<double> litres = units::litresPerUnit(unitIndexOf(previous));

@@ -47,7 +47,6 @@ public:
 
 private:
     void setUnitCaptions();
-    QString translate(const QString &text) const;
     // Index of a unit name in the unit list; 0 ("Unit") when it is none of them.
     int unitIndexOf(const QString &name) const;
 

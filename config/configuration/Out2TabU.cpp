@@ -57,9 +57,9 @@ void Out2Tab::cmbOut2FuncOutChange()
     // 3. The setpoint on the Data tab.
     m_editor->applySetpointRule();
     // 4. What the data list is for.
-    ui.laOut2DataForBatchLimit->setText(batchOrLimit ? m_editor->translate(QStringLiteral("Data for "))
+    ui.laOut2DataForBatchLimit->setText(batchOrLimit ? m_session.translate(QStringLiteral("Data for "))
                                                             + ui.cmbOut2FuncOut->currentText() + QLatin1Char(':')
-                                                      : m_editor->translate(QStringLiteral("Data for batch/limit:")));
+                                                      : m_session.translate(QStringLiteral("Data for batch/limit:")));
     // 5.
     m_editor->EncodeRegister(7, 3);
     m_editor->endChange(7);
@@ -93,9 +93,9 @@ void Out2Tab::cmbOut2Vol1ResChange()
         // The pulse weight: 10 to the power of the digits after the decimal separator.
         auto *unit = m_session.controls.get<QLabel>(QStringLiteral("la715Volume1Unit"));
         ui.cmbOut2Vol1Res->setToolTip(QString::number(digits)
-                                      + m_editor->translate(QStringLiteral(" digits after decimal seperator"))
+                                      + m_session.translate(QStringLiteral(" digits after decimal seperator"))
                                       + QLatin1Char('(') + QString::number(qRound64(std::pow(10.0, digits)))
-                                      + m_editor->translate(QStringLiteral(" Pulse")) + QLatin1Char('/')
+                                      + m_session.translate(QStringLiteral(" Pulse")) + QLatin1Char('/')
                                       + (unit ? unit->text() : QString()) + QLatin1Char(')'));
     }
     m_editor->EncodeRegister(6, 0);

@@ -63,8 +63,8 @@ void Out3Tab::cmbOut3FuncOut3Change()
     // 4. The setpoint on the Data tab.
     m_editor->applySetpointRule();
     // 5. What the data list is for.
-    ui.laOut3DataForOut->setText(function <= 0 ? m_editor->translate(QStringLiteral("Data for output:"))
-                                               : m_editor->translate(QStringLiteral("Data for "))
+    ui.laOut3DataForOut->setText(function <= 0 ? m_session.translate(QStringLiteral("Data for output:"))
+                                               : m_session.translate(QStringLiteral("Data for "))
                                                      + ui.cmbOut3FuncOut3->currentText() + QLatin1Char(':'));
     // 6.
     m_editor->EncodeRegister(7, 1);

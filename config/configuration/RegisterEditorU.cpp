@@ -75,11 +75,6 @@ void RegisterEditor::setTabs(Out3Tab *out3, Out2Tab *out2, InpTab *inp)
     m_inp = inp;
 }
 
-QString RegisterEditor::translate(const QString &text) const
-{
-    return m_session.lanTrans ? m_session.lanTrans->Translate(text) : text;
-}
-
 TKRComboBox *RegisterEditor::list(const char *name) const
 {
     return m_session.controls.get<TKRComboBox>(QLatin1String(name));
@@ -131,7 +126,7 @@ void RegisterEditor::setIllegal(TKRComboBox *list)
     const QSignalBlocker blocker(list);
     list->setEditable(true);
     list->setCurrentIndex(-1);
-    list->setEditText(translate(QStringLiteral("Illegal Choice")));
+    list->setEditText(m_session.translate(QStringLiteral("Illegal Choice")));
 }
 
 void RegisterEditor::selectIndex(TKRComboBox *list, int index)
@@ -450,7 +445,7 @@ void RegisterEditor::StandardUpdate(QObject *sender)
     // 1. A code register needs all six digits.
     if (codeRegister && edit->text().size() < 6) {
         if (m_session.dialogs)
-            m_session.dialogs->warning(m_window, translate(QStringLiteral("Missing digit in register")));
+            m_session.dialogs->warning(m_window, m_session.translate(QStringLiteral("Missing digit in register")));
         edit->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -598,10 +593,8 @@ void RegisterEditor::CheckRegisterDigits(int reg)
     // Digits are restored from the text the register had when its editing started;
     // when that was never captured, from the text last recorded in the history.
     QString old = m_session.textAtEnter;
-    if (old.size() < 6) {
-        const int i = reg < 4 ? reg - 1 : reg - 2;
-        old = m_session.history.lastRecorded.texts[static_cast<size_t>(i)];
-    }
+    if (old.size() < 6)
+        old = m_session.history.lastRecorded.texts[static_cast<size_t>(RegisterSnapshot::indexOf(reg))];
     for (int k = 1; k <= 6 && k <= text.size(); ++k) {
         // Digits that no setting uses are not checked: whatever stands there is left
         // as typed (a text that is no hexadecimal number then simply cannot be written).
@@ -612,7 +605,7 @@ void RegisterEditor::CheckRegisterDigits(int reg)
             continue;
         if (m_session.dialogs)
             m_session.dialogs->warning(
-                m_window, translate(QStringLiteral("Digit %1 illegal entry, digit is automatically set to old value").arg(k)));
+                m_window, m_session.translate(QStringLiteral("Digit %1 illegal entry, digit is automatically set to old value").arg(k)));
         const auto restored = regcodec::digit(old, k);
         text[k - 1] = restored ? old.at(k - 1).toUpper() : QLatin1Char('0');
     }
@@ -656,7 +649,7 @@ void RegisterEditor::warnIllegalChoice(const QStringList &parts)
 {
     QStringList lines;
     for (const QString &part : parts)
-        lines.append(translate(part));
+        lines.append(m_session.translate(part));
     if (m_session.dialogs)
         m_session.dialogs->warning(m_window, lines.join(QLatin1Char('\n')));
 }

@@ -61,7 +61,6 @@ public:
     // The warning of a setting that conflicts with another: the translated parts,
     // one a line.
     void warnIllegalChoice(const QStringList &parts);
-    QString translate(const QString &text) const;
 
     // Register text and edit.
     QString registerText(int reg) const;

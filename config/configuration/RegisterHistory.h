@@ -17,6 +17,8 @@ struct RegisterSnapshot {
 
     // The register number (1 to 8, without 4) of text i.
     static int registerOf(int i) { return i < 3 ? i + 1 : i + 2; }
+    // The text index of register reg; -1 for E4 and numbers that are no register.
+    static int indexOf(int reg) { return reg >= 1 && reg <= 3 ? reg - 1 : reg >= 5 && reg <= 8 ? reg - 2 : -1; }
 };
 
 struct RegisterHistoryState {

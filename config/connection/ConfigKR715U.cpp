@@ -215,13 +215,9 @@ void TfrmKR715Config::FormCreate()
     m_session.digitKeyPressed = false;
     m_session.initialLoadPending = false;
     m_session.history.lastRecorded = RegisterSnapshot{};
-    for (int i = 0, reg = 1; reg <= 8; ++reg) {
-        if (reg == 4)
-            continue;
-        if (auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edConE%1").arg(reg)))
+    for (int i = 0; i < RegisterSnapshot::Count; ++i)
+        if (auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edConE%1").arg(RegisterSnapshot::registerOf(i))))
             m_session.history.lastRecorded.texts[static_cast<size_t>(i)] = edit->text();
-        ++i;
-    }
 
     // 3. Captions in the user's language.
     translateCaptions();

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int NoContact = 1024;
-
 void setTextColour(QWidget *widget, const QColor &colour)
 {
     if (!widget)
@@ -53,11 +51,6 @@ DeviceLink::DeviceLink(KR715Session &session, QWidget *window, QTimer *updateTim
         m_physIdBox->setCompleter(nullptr);
         m_physIdBox->setInsertPolicy(QComboBox::NoInsert);
     }
-}
-
-QString DeviceLink::translate(const QString &text) const
-{
-    return m_session.lanTrans ? m_session.lanTrans->Translate(text) : text;
 }
 
 bool DeviceLink::ensureServer()
@@ -132,7 +125,7 @@ void DeviceLink::SelectDevice(const QString &physId)
     if (physId.endsWith(QLatin1Char(':'))) {
         // 3. A name ending in ":" is a network or segment, not a node.
         if (m_session.dialogs)
-            m_session.dialogs->warning(m_window, translate(QStringLiteral("Selected PhysId is not a node")));
+            m_session.dialogs->warning(m_window, m_session.translate(QStringLiteral("Selected PhysId is not a node")));
         if (m_physIdBox)
             m_physIdBox->setEditText(QString());
     } else {
@@ -158,11 +151,11 @@ void DeviceLink::SelectDevice(const QString &physId)
             }
             // Contact is what the error code of the read says, as in the poll.
             try {
-                device.contact = (m_session.server->ErrorCode() & 0xFFFF) != NoContact;
+                device.contact = (m_session.server->ErrorCode() & 0xFFFF) != VariableServer::NoContactCode;
             } catch (const automation::AutomationError &) {
                 device.contact = false;
             }
-            if (device.contact && type == 715) {
+            if (device.contact && type == VariableServer::KR715DeviceType) {
                 try {
                     if (auto *edit = m_session.controls.get<QLineEdit>(QStringLiteral("edGenDeviceNo")))
                         edit->setText(QString::number(type));
@@ -186,11 +179,11 @@ void DeviceLink::SelectDevice(const QString &physId)
                 confirmPhysIdBox();
             } else if (device.contact) {
                 if (m_session.dialogs)
-                    m_session.dialogs->warning(m_window, translate(QStringLiteral("Selected PhysId is not a flowmeter")));
+                    m_session.dialogs->warning(m_window, m_session.translate(QStringLiteral("Selected PhysId is not a flowmeter")));
                 confirmPhysIdBox();
             } else {
                 if (m_session.dialogs)
-                    m_session.dialogs->warning(m_window, translate(QStringLiteral("No contact to selected PhysId")));
+                    m_session.dialogs->warning(m_window, m_session.translate(QStringLiteral("No contact to selected PhysId")));
                 confirmPhysIdBox();
             }
         }
@@ -233,7 +226,7 @@ bool DeviceLink::CheckServerError()
             device.lastErrorCode = fault;
             // Fault 5 has the translation key 0x005, fault 31 the key 0x01F.
             const QString hex = QStringLiteral("%1").arg(static_cast<quint32>(fault), 2, 16, QLatin1Char('0')).toUpper();
-            device.lastErrorText = translate(QStringLiteral("0x0") + hex);
+            device.lastErrorText = m_session.translate(QStringLiteral("0x0") + hex);
         } else {
             device.lastErrorText = m_session.server->ErrorString();
         }

@@ -20,6 +20,9 @@ public:
     void SelectDevice(const QString &physId);
     // Reads the outcome of the last server access into the error line; true when it failed.
     bool CheckServerError();
+    // The PhysId history of cmb715PhysId: when it holds more than 99 entries the 100th
+    // goes (even when physId is listed); then physId is put at the top unless it is
+    // listed already (without regard to case).
     void AddToPhysIdHistory(const QString &physId);
     // SelectVariable with currentPhysId followed by the variable name.
     void selectDeviceVariable(const QString &variable);
@@ -38,7 +41,6 @@ public:
 private:
     void confirmPhysIdBox();
     void emptyIdentification();
-    QString translate(const QString &text) const;
 
     KR715Session &m_session;
     QWidget *m_window;

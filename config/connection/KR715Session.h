@@ -16,6 +16,9 @@ class DialogService;
 class DeviceLink;
 class RegisterDecoder;
 
+// Defined with the translator (KRLanguage.h).
+QString krTranslate(TKRLanguage *language, const QString &text);
+
 enum class ExchangeState : quint8 { WritePending = 0, Reading = 1, Editing = 2 };
 
 // The device the operator has selected.
@@ -56,6 +59,10 @@ public:
     DialogService *dialogs = nullptr;
 
     ExchangeState &state(int slot) { return exchange[static_cast<size_t>(slot)]; }
+
+    // A text of the program in the operator's language; the text itself while no
+    // translator is set.
+    QString translate(const QString &text) const { return krTranslate(lanTrans, text); }
 
     void resetPolling()
     {

@@ -10,14 +10,6 @@ int indexIn(const QStringList &list, const QString &id)
     return -1;
 }
 
-void addToHistory(QStringList &list, const QString &id)
-{
-    if (list.size() > MaxHistory - 1)
-        list.removeAt(MaxHistory - 1);
-    if (indexIn(list, id) < 0)
-        list.prepend(id);
-}
-
 QStringList fromStored(const QStringList &stored)
 {
     QStringList list;

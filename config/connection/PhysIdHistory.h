@@ -10,10 +10,6 @@ constexpr int MaxHistory = 100;
 // Position of id in list (case-insensitive), -1 when absent.
 int indexIn(const QStringList &list, const QString &id);
 
-// If the list holds more than 99 entries the 100th goes (even when id is listed);
-// then id is put at the top unless it is already there.
-void addToHistory(QStringList &list, const QString &id);
-
 // The history as stored between runs ("0" at the top): each text once, at most 100.
 QStringList fromStored(const QStringList &stored);
 

@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int NoContact = 1024;
-constexpr int KR715 = 715;
+constexpr int NoContact = VariableServer::NoContactCode;
+constexpr int KR715 = VariableServer::KR715DeviceType;
 
 } // namespace
 

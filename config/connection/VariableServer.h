@@ -15,6 +15,10 @@
 class VariableServer {
 public:
     static constexpr const char *ProgId = "KELO.PRO";
+    // ErrorCode (low 16 bits) of an access to a node that does not answer.
+    static constexpr int NoContactCode = 1024;
+    // ".DeviceType" of a KR 715 flow transmitter.
+    static constexpr int KR715DeviceType = 715;
 
     explicit VariableServer(std::unique_ptr<automation::AutomationObject> object);
     // Creates the server by its ProgID; raises AutomationError when it cannot.

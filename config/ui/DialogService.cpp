@@ -19,7 +19,7 @@ QString DialogService::title()
 QString DialogService::buttonText(const char *english) const
 {
     const QString text = QString::fromLatin1(english);
-    return m_language ? m_language->Translate(text) : text;
+    return krTranslate(m_language, text);
 }
 
 int DialogService::runMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &text,

@@ -10,7 +10,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
-TKRComboBox::TKRComboBox(QWidget *parent) : QComboBox(parent)
+TKRComboBox::TKRComboBox(QWidget *parent) : EntryControl(parent)
 {
     // Typed text never becomes a new entry: the entries are the legal choices.
     setInsertPolicy(QComboBox::NoInsert);
@@ -20,13 +20,10 @@ TKRComboBox::TKRComboBox(QWidget *parent) : QComboBox(parent)
     setTextColour(TKREdit::normalColour());
     // activated is emitted for the operator's choices only (popup, keys, wheel).
     connect(this, &QComboBox::activated, this, &TKRComboBox::operatorChange);
-    if (qApp)
-        m_focusChanges = connect(qApp, &QApplication::focusChanged, this, &TKRComboBox::focusChangedHandler);
 }
 
 TKRComboBox::~TKRComboBox()
 {
-    disconnect(m_focusChanges);
     if (m_attachedLineEdit)
         m_attachedLineEdit->removeEventFilter(this);
 }
@@ -171,25 +168,9 @@ bool TKRComboBox::eventFilter(QObject *watched, QEvent *event)
 
 void TKRComboBox::focusInEvent(QFocusEvent *event)
 {
+    // The edit field of an editable list reports its mouse presses from the start.
     attachLineEdit();
-    QComboBox::focusInEvent(event);
-    // The window coming back or the list's popup closing does not enter the list again.
-    if (m_entry.focusIn(event->reason()))
-        startEditing();
-}
-
-void TKRComboBox::focusOutEvent(QFocusEvent *event)
-{
-    QComboBox::focusOutEvent(event);
-    // A dialog, another window or a popup on top does not leave the list.
-    if (m_entry.focusOut(this, event->reason()))
-        leave();
-}
-
-void TKRComboBox::focusChangedHandler(QWidget *, QWidget *now)
-{
-    if (m_entry.focusChanged(this, now))
-        leave();
+    EntryControl::focusInEvent(event);
 }
 
 void TKRComboBox::leave()
@@ -205,27 +186,13 @@ void TKRComboBox::leave()
 void TKRComboBox::keyPressEvent(QKeyEvent *event)
 {
     attachLineEdit();
-    const int key = event->key();
-    emit OnKeyDown(this, key);
-    if (KRFocus::isEnterKey(key)) {
-        QComboBox::keyPressEvent(event);
-        setTextColour(m_simMode ? TKREdit::simulationColour() : TKREdit::normalColour());
-        KRCmbUpDate();
-        return;
-    }
-    if (!m_editing)
-        startEditing();
-    const QString typed = event->text();
-    if (!typed.isEmpty())
-        emit OnKeyPress(this, typed.at(0));
-    QComboBox::keyPressEvent(event);
+    EntryControl::keyPressEvent(event);
 }
 
-void TKRComboBox::mousePressEvent(QMouseEvent *event)
+void TKRComboBox::enterKey()
 {
-    QComboBox::mousePressEvent(event);
-    if (!m_editing && KRFocus::startsEditing(event->button()))
-        startEditing();
+    setTextColour(m_simMode ? TKREdit::simulationColour() : TKREdit::normalColour());
+    KRCmbUpDate();
 }
 
 void TKRComboBox::wheelEvent(QWheelEvent *event)

@@ -34,7 +34,7 @@
 
 class QLineEdit;
 
-class TKRComboBox : public QComboBox {
+class TKRComboBox : public KRFocus::EntryControl<QComboBox> {
     Q_OBJECT
     Q_PROPERTY(bool KRSimMode READ KRSimMode WRITE setKRSimMode)
     Q_PROPERTY(QStringList ValueItems READ ValueItems WRITE setValueItems)
@@ -62,7 +62,7 @@ public:
     // in ValueItems clears the selection.
     void SelectValueCode(const QString &code);
 
-    bool isEditing() const { return m_editing; }
+    bool isEditing() const override { return m_editing; }
     QColor textColour() const;
 
     void showPopup() override;
@@ -91,16 +91,17 @@ protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
 private:
     void operatorChange();
-    void startEditing();
-    void leave();
-    void focusChangedHandler(QWidget *old, QWidget *now);
+    void startEditing() override;
+    void leave() override;
+    void keyDown(int key) override { emit OnKeyDown(this, key); }
+    void keyTyped(QChar character) override { emit OnKeyPress(this, character); }
+    // Enter: the normal (or simulation) colour, then the update step.
+    void enterKey() override;
     void refreshValueCode(int index);
     void attachLineEdit();
 
@@ -110,9 +111,5 @@ private:
     int m_lastIndex = -1;
     bool m_editing = false;
     bool m_simMode = false;
-    KRFocus::Entry m_entry;
     QPointer<QLineEdit> m_attachedLineEdit;
-    // The application's focus changes reach the list only while it is whole: the base
-    // class clears the focus while it is destroyed, and that must not call back.
-    QMetaObject::Connection m_focusChanges;
 };

@@ -6,19 +6,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-TKREdit::TKREdit(QWidget *parent) : QLineEdit(parent)
+TKREdit::TKREdit(QWidget *parent) : EntryControl(parent)
 {
     setTextColour(normalColour());
     connect(this, &QLineEdit::textChanged, this, &TKREdit::textChangedHandler);
     connect(this, &QLineEdit::cursorPositionChanged, this, &TKREdit::cursorMoved);
     connect(this, &QLineEdit::textEdited, this, [this] { m_typed = m_editing; });
-    if (qApp)
-        m_focusChanges = connect(qApp, &QApplication::focusChanged, this, &TKREdit::focusChangedHandler);
-}
-
-TKREdit::~TKREdit()
-{
-    disconnect(m_focusChanges);
 }
 
 void TKREdit::setKRSimMode(bool on)
@@ -97,26 +90,6 @@ void TKREdit::textChangedHandler()
         setTextColour(editingColour());
 }
 
-void TKREdit::focusInEvent(QFocusEvent *event)
-{
-    QLineEdit::focusInEvent(event);
-    if (m_entry.focusIn(event->reason()))
-        startEditing();
-}
-
-void TKREdit::focusOutEvent(QFocusEvent *event)
-{
-    QLineEdit::focusOutEvent(event);
-    if (m_entry.focusOut(this, event->reason()))
-        leave();
-}
-
-void TKREdit::focusChangedHandler(QWidget *, QWidget *now)
-{
-    if (m_entry.focusChanged(this, now))
-        leave();
-}
-
 void TKREdit::leave()
 {
     // A handler of the update may have put the focus back (after a warning, say): then
@@ -125,27 +98,8 @@ void TKREdit::leave()
         emit OnExit(this);
 }
 
-void TKREdit::keyPressEvent(QKeyEvent *event)
+void TKREdit::enterKey()
 {
-    const int key = event->key();
-    emit OnKeyDown(this, key);
-    if (KRFocus::isEnterKey(key)) {
-        QLineEdit::keyPressEvent(event);
-        setTextColour(m_simMode ? simulationColour() : normalColour());
-        updateStep(UpdateReason::EnterKey);
-        return;
-    }
-    if (!m_editing)
-        startEditing();
-    const QString typed = event->text();
-    if (!typed.isEmpty())
-        emit OnKeyPress(this, typed.at(0));
-    QLineEdit::keyPressEvent(event);
-}
-
-void TKREdit::mousePressEvent(QMouseEvent *event)
-{
-    QLineEdit::mousePressEvent(event);
-    if (!m_editing && KRFocus::startsEditing(event->button()))
-        startEditing();
+    setTextColour(m_simMode ? simulationColour() : normalColour());
+    updateStep(UpdateReason::EnterKey);
 }

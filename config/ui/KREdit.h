@@ -22,17 +22,16 @@
 
 #include "KRFocus.h"
 
-class TKREdit : public QLineEdit {
+class TKREdit : public KRFocus::EntryControl<QLineEdit> {
     Q_OBJECT
     Q_PROPERTY(bool KRSimMode READ KRSimMode WRITE setKRSimMode)
 public:
     explicit TKREdit(QWidget *parent = nullptr);
-    ~TKREdit() override;
     bool KRSimMode() const { return m_simMode; }
     // A new value colours the text red (on) or black (off) at once.
     void setKRSimMode(bool on);
     // True between the start of an entry and its end (Enter, leaving the field).
-    bool isEditing() const { return m_editing; }
+    bool isEditing() const override { return m_editing; }
     // Current text colour (black, red or blue).
     QColor textColour() const;
 
@@ -70,22 +69,17 @@ protected:
     // Editing finished: normal colour, idle, OnKREditUpDate.
     virtual void KREditUpDate();
     void setTextColour(const QColor &colour);
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void textChangedHandler();
-    void startEditing();
-    void leave();
-    void focusChangedHandler(QWidget *old, QWidget *now);
+    void startEditing() override;
+    void leave() override;
+    void keyDown(int key) override { emit OnKeyDown(this, key); }
+    void keyTyped(QChar character) override { emit OnKeyPress(this, character); }
+    // Enter: the normal (or simulation) colour, then the update step.
+    void enterKey() override;
     void cursorMoved(int oldPosition, int newPosition);
     void updateStep(UpdateReason reason);
-
-    // The application's focus changes reach the field only while it is whole: the base
-    // class clears the focus while it is destroyed, and that must not call back.
-    QMetaObject::Connection m_focusChanges;
 
     bool m_editing = false;
     bool m_simMode = false;
@@ -93,6 +87,5 @@ private:
     bool m_lastUpdateChanged = false;
     QString m_textAtUpdate;
     bool m_typed = false;
-    KRFocus::Entry m_entry;
 
 };

@@ -8,6 +8,9 @@
 // entering or leaving. The first focus a window gives a control when it is shown does
 // enter it.
 #include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWidget>
 #include <Qt>
 
@@ -94,5 +97,82 @@ inline bool startsEditing(Qt::MouseButton button)
 {
     return button == Qt::LeftButton || button == Qt::MiddleButton || button == Qt::RightButton;
 }
+
+// The entry protocol of a data-entry control built on the widget class Base, the same
+// for a value field and a value list: it is entered and left by the rules above, from
+// its own focus events and the application's focus changes; the control starts editing
+// when entered (startEditing) and runs its update step and exit when left (leave).
+// A key is reported first (keyDown); Enter ends the entry (enterKey) after the base
+// class has handled it; any other key, and a mouse button that edits, start an entry
+// when none is running, and a key's character is reported (keyTyped) before the base
+// class takes it.
+template <class Base>
+class EntryControl : public Base {
+public:
+    explicit EntryControl(QWidget *parent) : Base(parent)
+    {
+        if (qApp)
+            m_focusChanges = QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+                if (m_entry.focusChanged(this, now))
+                    leave();
+            });
+    }
+    // The application's focus changes reach the control only while it is whole: the
+    // base class clears the focus while it is destroyed, and that must not call back.
+    ~EntryControl() override { QObject::disconnect(m_focusChanges); }
+
+    virtual bool isEditing() const = 0;
+
+protected:
+    virtual void startEditing() = 0;
+    virtual void leave() = 0;
+    virtual void keyDown(int key) = 0;
+    virtual void keyTyped(QChar character) = 0;
+    virtual void enterKey() = 0;
+
+    void focusInEvent(QFocusEvent *event) override
+    {
+        Base::focusInEvent(event);
+        // The window coming back or a popup closing does not enter the control again.
+        if (m_entry.focusIn(event->reason()))
+            startEditing();
+    }
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        Base::focusOutEvent(event);
+        // A dialog, another window or a popup on top does not leave the control.
+        if (m_entry.focusOut(this, event->reason()))
+            leave();
+    }
+
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const int key = event->key();
+        keyDown(key);
+        if (isEnterKey(key)) {
+            Base::keyPressEvent(event);
+            enterKey();
+            return;
+        }
+        if (!isEditing())
+            startEditing();
+        const QString typed = event->text();
+        if (!typed.isEmpty())
+            keyTyped(typed.at(0));
+        Base::keyPressEvent(event);
+    }
+
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        Base::mousePressEvent(event);
+        if (!isEditing() && startsEditing(event->button()))
+            startEditing();
+    }
+
+    Entry m_entry;
+
+private:
+    QMetaObject::Connection m_focusChanges;
+};
 
 } // namespace KRFocus

@@ -313,3 +313,8 @@ QString TKRLanguage::systemLanguageExtension()
 {
     return extensionForLanguageId(windowsLanguageId(QLocale::system()));
 }
+
+QString krTranslate(TKRLanguage *language, const QString &text)
+{
+    return language ? language->Translate(text) : text;
+}

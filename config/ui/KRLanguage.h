@@ -93,3 +93,6 @@ private:
     // large, unreadable).
     QString m_unreadFile;
 };
+
+// A text of the program in language (the text itself while there is no translator).
+QString krTranslate(TKRLanguage *language, const QString &text);

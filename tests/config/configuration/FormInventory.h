@@ -86,6 +86,24 @@ inline void addInventoryRows(const QList<Control> &rows)
         QTest::newRow(qPrintable(row.name)) << row;
 }
 
+// The controls of several forms in one table, a row each ("<form> <control>"): the
+// columns "form" (the form the control is looked for in) and "control".
+struct InventoryForm {
+    const char *name;
+    QWidget *form;
+    QList<Control> rows;
+};
+inline void addInventoryRows(const QList<InventoryForm> &forms)
+{
+    QTest::addColumn<QWidget *>("form");
+    QTest::addColumn<Control>("control");
+    for (const InventoryForm &f : forms)
+        for (const Control &row : f.rows)
+            QTest::addRow("%s %s", f.name, qPrintable(row.name)) << f.form << row;
+}
+// Checks the current row of such a table.
+inline void checkInventoryRow();
+
 // Checks one row against the control of that name below root.
 inline void checkInventoryRow(QWidget *root, const Control &c)
 {
@@ -199,4 +217,11 @@ inline QStringList imagesWithoutPicture(QWidget *root)
             missing.append(image->objectName());
     }
     return missing;
+}
+
+inline void checkInventoryRow()
+{
+    QFETCH(QWidget *, form);
+    QFETCH(Control, control);
+    checkInventoryRow(form, control);
 }

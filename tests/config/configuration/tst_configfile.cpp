@@ -117,6 +117,15 @@ QByteArray configFile(const QList<QByteArray> &registerLines, const QList<QByteA
 const QList<QByteArray> NewRegisters = {"Reg E1: 3.5",    "Reg E2: 12",     "Reg E3: 000120", "Reg E4: ABCDEF",
                                         "Reg E5: 50",     "Reg E6: 003000", "Reg E7: 001000", "Reg E8: 1224XX"};
 
+// A configuration file of NewRegisters with some lines replaced (index 0 is E1's line).
+QByteArray newRegistersWith(std::initializer_list<std::pair<int, QByteArray>> replaced)
+{
+    QList<QByteArray> lines = NewRegisters;
+    for (const auto &[index, line] : replaced)
+        lines[index] = line;
+    return configFile(lines);
+}
+
 QString text(OperatorDriver &op, int reg) { return op.edit(QStringLiteral("edConE%1").arg(reg))->text(); }
 ExchangeState state(OperatorDriver &op, int reg) { return op.session().state(reg); }
 
@@ -155,6 +164,22 @@ void openOnline(OperatorDriver &op)
     op.cycle();
     QCOMPARE(op.registerWrites(), QStringList());
 }
+
+// The set-up of most cases: a folder for the files, the answers to the dialogs and the
+// main window on network(), online (opened, read and settled) or offline.
+struct FileCase {
+    enum Start { Online, Offline };
+    explicit FileCase(Start start)
+    {
+        if (start == Online)
+            openOnline(op);
+        else
+            op.open({});
+    }
+    QTemporaryDir dir;
+    DialogAnswerer answers;
+    OperatorDriver op{network()};
+};
 
 } // namespace
 
@@ -237,10 +262,8 @@ private slots:
 
     void savingWritesTheRegisterSetWithoutTheNodeAddress()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        openOnline(op);
+        FileCase c(FileCase::Online);
+        auto &[dir, answers, op] = c;
         QCOMPARE(text(op, 8), QStringLiteral("322415"));
         QCOMPARE(op.get<QLineEdit>("edGenNodeNo")->text(), QStringLiteral("21"));
 
@@ -276,10 +299,8 @@ private slots:
 
     void aNameWithoutExtensionGetsTxt()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        op.open({}); // works offline too: the edits hold the design-time texts
+        FileCase c(FileCase::Offline); // works offline too: the edits hold the design-time texts
+        auto &[dir, answers, op] = c;
         answers.chooseFile(dir.filePath(QStringLiteral("plain")));
         expectMemo(answers, true);
         save(op);
@@ -292,10 +313,8 @@ private slots:
 
     void savingOverAFileOffersItsDescriptionForEditing()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        openOnline(op);
+        FileCase c(FileCase::Online);
+        auto &[dir, answers, op] = c;
         const QString path = dir.filePath(QStringLiteral("old.txt"));
         writeFile(path, configFile(NewRegisters, {"first note", "", "third note"}));
 
@@ -326,10 +345,8 @@ private slots:
     // it back; a file too large to be read whole is not written over.
     void savingOverALargeFileKeepsItsWholeDescription()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        op.open({});
+        FileCase c(FileCase::Offline);
+        auto &[dir, answers, op] = c;
         const QString path = dir.filePath(QStringLiteral("long.txt"));
         QList<QByteArray> description;
         for (int i = 0; i < 30000; ++i)
@@ -365,10 +382,8 @@ private slots:
 
     void cancellingWritesNothing()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        openOnline(op);
+        FileCase c(FileCase::Online);
+        auto &[dir, answers, op] = c;
         const QString fresh = dir.filePath(QStringLiteral("fresh.txt"));
         const QString old = dir.filePath(QStringLiteral("old.txt"));
         const QByteArray oldBytes = configFile(NewRegisters, {"keep me"});
@@ -392,10 +407,8 @@ private slots:
 
     void aFileThatCannotBeWrittenIsReported()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        op.open({});
+        FileCase c(FileCase::Offline);
+        auto &[dir, answers, op] = c;
         // A folder by the chosen name: the file cannot take its place.
         const QString path = dir.filePath(QStringLiteral("taken.txt"));
         QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
@@ -421,10 +434,8 @@ private slots:
 
     void loadingOnlineWritesEachRegisterAtItsTurn()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        openOnline(op);
+        FileCase c(FileCase::Online);
+        auto &[dir, answers, op] = c;
         const QString path = dir.filePath(QStringLiteral("setup.txt"));
         writeFile(path, configFile(NewRegisters, {"Pump station 4", "\tsecond line"}));
 
@@ -479,10 +490,8 @@ private slots:
 
     void savedSetLoadsBackWithTheNodeAddressOfTheDevice()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        openOnline(op);
+        FileCase c(FileCase::Online);
+        auto &[dir, answers, op] = c;
         const QString path = dir.filePath(QStringLiteral("roundtrip.txt"));
         answers.chooseFile(path);
         expectMemo(answers, true);
@@ -507,10 +516,8 @@ private slots:
 
     void loadingOfflineFollowsAtOnceAndWaitsForTheDevice()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        op.open({});
+        FileCase c(FileCase::Offline);
+        auto &[dir, answers, op] = c;
         // The node address field shows E8's last two digits, here 15 hex = 21.
         op.typeAndEnter(op.edit("edConE8"), QStringLiteral("322415"));
         QCOMPARE(op.get<QLineEdit>("edGenNodeNo")->text(), QStringLiteral("21"));
@@ -558,10 +565,8 @@ private slots:
     void theNodeAddressIsZeroWhenTheFieldHoldsNone()
     {
         QFETCH(QString, field);
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        op.open({});
+        FileCase c(FileCase::Offline);
+        auto &[dir, answers, op] = c;
         // A display field the operator cannot type into: given by the program.
         op.get<QLineEdit>("edGenNodeNo")->setText(field);
         const QString path = dir.filePath(QStringLiteral("setup.txt"));
@@ -575,10 +580,8 @@ private slots:
 
     void loadingRecordsOneHistoryEntry()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        op.open({});
+        FileCase c(FileCase::Offline);
+        auto &[dir, answers, op] = c;
         op.typeAndEnter(op.edit("edConE1"), QStringLiteral("7"));
         const QString path = dir.filePath(QStringLiteral("setup.txt"));
         writeFile(path, configFile(NewRegisters));
@@ -599,10 +602,8 @@ private slots:
 
     void cancellingTheMemoLoadsNothing()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        openOnline(op);
+        FileCase c(FileCase::Online);
+        auto &[dir, answers, op] = c;
         const QString path = dir.filePath(QStringLiteral("setup.txt"));
         writeFile(path, configFile(NewRegisters));
         answers.chooseFile(path);
@@ -622,10 +623,8 @@ private slots:
 
     void anElevenLineFileHasAnEmptyMemoAndLoads()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        openOnline(op);
+        FileCase c(FileCase::Online);
+        auto &[dir, answers, op] = c;
         const QString path = dir.filePath(QStringLiteral("eleven.txt"));
         // Written by another editor: LF line ends, no end after the last line.
         QByteArray bytes = configFile(NewRegisters);
@@ -653,32 +652,15 @@ private slots:
         QList<QByteArray> lines;
         QTest::newRow("two lines") << crlf({"[Reg values]", "Reg E1: 3.5"});
         QTest::newRow("five lines") << crlf({"[Reg values]", "Reg E1: 3.5", "Reg E2: 12", "Reg E3: 000120", "Reg E4: ABCDEF"});
-        lines = NewRegisters;
-        lines[0] = "Reg E1: abc";
-        lines[5] = "Reg E6: 00Z000";
-        lines[4] = "Reg E5: 1e9";
-        QTest::newRow("junk in E1 and E6, a good E5") << configFile(lines);
-        lines = NewRegisters;
-        lines[4] = "Reg E5: 1e39";
-        QTest::newRow("E5 beyond single precision") << configFile(lines);
-        lines = NewRegisters;
-        lines[1] = "Reg E2: 1,5";
-        QTest::newRow("E2 with a foreign decimal separator") << configFile(lines);
-        lines = NewRegisters;
-        lines[2] = "Reg E3: 0012";
-        QTest::newRow("E3 short") << configFile(lines);
-        lines = NewRegisters;
-        lines[5] = "003000";
-        QTest::newRow("E6 without its prefix") << configFile(lines);
-        lines = NewRegisters;
-        lines[5] = "Reg E6: 0030000";
-        QTest::newRow("E6 with seven digits") << configFile(lines);
-        lines = NewRegisters;
-        lines[7] = "Reg E8: 12";
-        QTest::newRow("E8 with two characters") << configFile(lines);
-        lines = NewRegisters;
-        lines[7] = "Reg E8: 12G4XX";
-        QTest::newRow("E8 not hexadecimal") << configFile(lines);
+        QTest::newRow("junk in E1 and E6, a good E5")
+            << newRegistersWith({{0, "Reg E1: abc"}, {5, "Reg E6: 00Z000"}, {4, "Reg E5: 1e9"}});
+        QTest::newRow("E5 beyond single precision") << newRegistersWith({{4, "Reg E5: 1e39"}});
+        QTest::newRow("E2 with a foreign decimal separator") << newRegistersWith({{1, "Reg E2: 1,5"}});
+        QTest::newRow("E3 short") << newRegistersWith({{2, "Reg E3: 0012"}});
+        QTest::newRow("E6 without its prefix") << newRegistersWith({{5, "003000"}});
+        QTest::newRow("E6 with seven digits") << newRegistersWith({{5, "Reg E6: 0030000"}});
+        QTest::newRow("E8 with two characters") << newRegistersWith({{7, "Reg E8: 12"}});
+        QTest::newRow("E8 not hexadecimal") << newRegistersWith({{7, "Reg E8: 12G4XX"}});
         lines.clear();
         const QByteArray junk("\x00\xff\x01\x80\x7f\xfe", 6);
         for (int reg = 1; reg <= 8; ++reg)
@@ -688,10 +670,8 @@ private slots:
     void aBrokenFileChangesNothing()
     {
         QFETCH(QByteArray, bytes);
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        openOnline(op);
+        FileCase c(FileCase::Online);
+        auto &[dir, answers, op] = c;
         QStringList before;
         for (int reg = 1; reg <= 8; ++reg)
             before.append(text(op, reg));
@@ -730,10 +710,8 @@ private slots:
     // six digits in upper case.
     void aValidFileInLowerCaseLoads()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        openOnline(op);
+        FileCase c(FileCase::Online);
+        auto &[dir, answers, op] = c;
         QList<QByteArray> lines = NewRegisters;
         lines[2] = "Reg E3: 00012a ";
         lines[7] = "Reg E8: 1224xx";
@@ -750,10 +728,8 @@ private slots:
 
     void aFileThatCannotBeReadIsReportedBeforeTheMemo()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        openOnline(op);
+        FileCase c(FileCase::Online);
+        auto &[dir, answers, op] = c;
         chooseMissingFile(answers, dir.filePath(QStringLiteral("gone.txt")));
         answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("Failed to load setup from file"));
         load(op);
@@ -774,10 +750,8 @@ private slots:
     // A description is the user's text: a large file is read whole.
     void aLargeFileIsReadWhole()
     {
-        QTemporaryDir dir;
-        DialogAnswerer answers;
-        OperatorDriver op(network());
-        op.open({});
+        FileCase c(FileCase::Offline);
+        auto &[dir, answers, op] = c;
         const QString path = dir.filePath(QStringLiteral("huge.txt"));
         QList<QByteArray> description;
         const QByteArray line(99, 'x');

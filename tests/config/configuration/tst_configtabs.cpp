@@ -238,33 +238,15 @@ private slots:
         m_con = std::make_unique<ConTab>(m_session);
     }
 
-    void out3Inventory_data() { addInventoryRows(out3Rows()); }
-    void out3Inventory()
+    // The controls of the four tabs, one row each.
+    void inventory_data()
     {
-        QFETCH(Control, control);
-        checkInventoryRow(m_out3.get(), control);
+        addInventoryRows({{"Out3Tab", m_out3.get(), out3Rows()},
+                          {"Out2Tab", m_out2.get(), out2Rows()},
+                          {"InpTab", m_inp.get(), inpRows()},
+                          {"ConTab", m_con.get(), conRows()}});
     }
-
-    void out2Inventory_data() { addInventoryRows(out2Rows()); }
-    void out2Inventory()
-    {
-        QFETCH(Control, control);
-        checkInventoryRow(m_out2.get(), control);
-    }
-
-    void inpInventory_data() { addInventoryRows(inpRows()); }
-    void inpInventory()
-    {
-        QFETCH(Control, control);
-        checkInventoryRow(m_inp.get(), control);
-    }
-
-    void conInventory_data() { addInventoryRows(conRows()); }
-    void conInventory()
-    {
-        QFETCH(Control, control);
-        checkInventoryRow(m_con.get(), control);
-    }
+    void inventory() { checkInventoryRow(); }
 
     // Page structure, registration, fit and pictures: the same rules for every tab.
     void pageStructure_data()

@@ -125,24 +125,53 @@ private slots:
         KR_VERIFY_DIALOGS(answers);
     }
 
+    // E8 digit 2 holds the flow direction (4) and the suppression (2): every legal value
+    // reads into both lists and encodes back to itself, so no read is written back.
+    void readE8SetsTheInputListsAndTheNodeNumber_data()
+    {
+        QTest::addColumn<qint32>("code3");
+        QTest::addColumn<QString>("registerText");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QString>("directionText");
+        QTest::addColumn<int>("suppression");
+        QTest::addColumn<QString>("suppressionText");
+        const QString uni = QStringLiteral("Unidirectional flow");
+        const QString bi = QStringLiteral("Bidirectional flow");
+        const QString cut = QStringLiteral("Flow<0.2% -> 0");
+        const QString non = QStringLiteral("Non");
+        QTest::newRow("digit 2 = 0: unidirectional, cut-off") << qint32(0x30241500) << "302415" << 0 << uni << 0 << cut;
+        QTest::newRow("digit 2 = 2: unidirectional, Non") << qint32(0x32241500) << "322415" << 0 << uni << 1 << non;
+        QTest::newRow("digit 2 = 4: bidirectional, cut-off") << qint32(0x34241500) << "342415" << 1 << bi << 0 << cut;
+        QTest::newRow("digit 2 = 6: bidirectional, Non") << qint32(0x36241500) << "362415" << 1 << bi << 1 << non;
+    }
+
     void readE8SetsTheInputListsAndTheNodeNumber()
     {
+        QFETCH(qint32, code3);
+        QFETCH(QString, registerText);
+        QFETCH(int, direction);
+        QFETCH(QString, directionText);
+        QFETCH(int, suppression);
+        QFETCH(QString, suppressionText);
         DialogAnswerer answers;
-        OperatorDriver op(OperatorDriver::kr715({{".Code3", 0x32241500}}));
+        OperatorDriver op(OperatorDriver::kr715({{".Code3", code3}}));
         op.open();
         op.cycle();
-        QCOMPARE(op.edit("edConE8")->text(), QStringLiteral("322415"));
+        QCOMPARE(op.edit("edConE8")->text(), registerText);
         KR_VERIFY_INDEX(op.list("cmbInpFlowUnitConst"), 1); // units per hour
         KR_VERIFY_INDEX(op.list("cmbInpTimeConst"), 1);
-        KR_VERIFY_INDEX(op.list("cmbInpFlowDirection"), 0); // unidirectional
-        KR_VERIFY_INDEX(op.list("cmbInpFlowCalc"), 1);      // "Non"
-        QCOMPARE(op.list("cmbInpFlowCalc")->currentText(), QStringLiteral("Non"));
+        KR_VERIFY_INDEX(op.list("cmbInpFlowDirection"), direction);
+        QCOMPARE(op.list("cmbInpFlowDirection")->currentText(), directionText);
+        KR_VERIFY_INDEX(op.list("cmbInpFlowCalc"), suppression);
+        QCOMPARE(op.list("cmbInpFlowCalc")->currentText(), suppressionText);
         QCOMPARE(op.list("cmbInpTempUnit")->currentText(), QStringLiteral("°C"));
         QCOMPARE(op.list("cmbInpFunc")->ValueCode(), QStringLiteral("4"));
         QCOMPARE(op.get<QLineEdit>("edGenNodeNo")->text(), QStringLiteral("21"));
         op.clearTrace();
         op.cycle(2);
         QCOMPARE(op.registerWrites(), QStringList());
+        QCOMPARE(op.edit("edConE8")->text(), registerText);
+        QCOMPARE(op.deviceCode(".Code3"), code3);
         KR_VERIFY_DIALOGS(answers);
     }
 
@@ -322,6 +351,46 @@ private slots:
         op.clearTrace();
         op.cycle();
         QCOMPARE(op.registerWrites(), QStringList());
+    }
+
+    // Typed in lower case, a register is shown and written in upper case, also when
+    // the digit check puts an old digit back into it.
+    void aRestoredDigitKeepsTheRegisterUpperCase_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("illegalDigit");
+        QTest::addColumn<QString>("shown");
+        // E3 digits 1 to 4 take any digit; digit 5 is 0 to 3 (the device holds 0).
+        QTest::newRow("E3, digit 5 restored") << "edConE3" << int(SlotPiCode) << "0ab0f1" << 5 << "0AB001";
+        QTest::newRow("E3, digit 6 restored") << "edConE3" << int(SlotPiCode) << "cafe1e" << 6 << "CAFE10";
+        // E8 digits 5 and 6 (the node) take any digit; digit 1 is 0 to 7 (the device holds 2).
+        QTest::newRow("E8, digit 1 restored") << "edConE8" << int(SlotCode3) << "e0221a" << 1 << "20221A";
+    }
+
+    void aRestoredDigitKeepsTheRegisterUpperCase()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, slot);
+        QFETCH(QString, typed);
+        QFETCH(int, illegalDigit);
+        QFETCH(QString, shown);
+        OperatorDriver op;
+        op.open();
+        op.cycle();
+        DialogAnswerer answers;
+        answers.answerMessageBox(QMessageBox::Ok, digitMessage(illegalDigit));
+        op.typeAndEnter(op.edit(field), typed);
+        KR_VERIFY_DIALOGS(answers);
+        op.activate();
+        QCOMPARE(op.edit(field)->text(), shown);
+        // Written as typed, with the old digit back in its place.
+        const qint32 code = qint32(shown.toUInt(nullptr, 16) << 8);
+        QCOMPARE(op.serve(slot), QStringLiteral("write %1").arg(code));
+        QCOMPARE(op.deviceCode(OperatorDriver::RegisterVariables.at(field.right(1).toInt() - 1)), code);
+        QCOMPARE(op.serve(slot), QStringLiteral("read"));
+        QCOMPARE(op.edit(field)->text(), shown);
     }
 
     void everyCheckedDigitOfE8()

@@ -62,6 +62,28 @@ void useTranslations(TfrmKR715Config &w, const QTemporaryDir &dir)
 
 } // namespace
 
+
+namespace {
+
+// The two ways the operator applies a typed serial number: a data column "enterKey".
+void addApplyWays()
+{
+    QTest::addColumn<bool>("enterKey");
+    QTest::newRow("button") << false;
+    QTest::newRow("Enter in the serial field") << true;
+}
+
+// Applies the serial number typed into edGenNAddr by the Enter key or the button.
+void applySerial(TfrmKR715Config &w, bool enterKey)
+{
+    if (enterKey)
+        QTest::keyClick(w.generalTab->ui.edGenNAddr, Qt::Key_Return);
+    else
+        QTest::mouseClick(w.generalTab->ui.btnApplyNAddr, Qt::LeftButton);
+}
+
+} // namespace
+
 class DeviceSelectionTest : public QObject {
     Q_OBJECT
 private slots:
@@ -580,12 +602,7 @@ private slots:
         QCOMPARE(errorEntries(w).size(), 1);
     }
 
-    void theNodeAddressGoesToTheDeviceWithTheTypedSerial_data()
-    {
-        QTest::addColumn<bool>("enterKey");
-        QTest::newRow("button") << false;
-        QTest::newRow("Enter in the serial field") << true;
-    }
+    void theNodeAddressGoesToTheDeviceWithTheTypedSerial_data() { addApplyWays(); }
     void theNodeAddressGoesToTheDeviceWithTheTypedSerial()
     {
         QFETCH(bool, enterKey);
@@ -603,10 +620,7 @@ private slots:
         serial->selectAll();
         QTest::keyClicks(serial, QStringLiteral("abcdef"));
         f.clearTrace();
-        if (enterKey)
-            QTest::keyClick(serial, Qt::Key_Return);
-        else
-            QTest::mouseClick(w.generalTab->ui.btnApplyNAddr, Qt::LeftButton);
+        applySerial(w, enterKey);
 
         const QString node = QStringLiteral("%1").arg(FT1Node, 2, 16, QLatin1Char('0')).toUpper();
         KR_COMPARE_TRACE(f.traceLines(),
@@ -634,12 +648,7 @@ private slots:
 
     // The poll refreshes the serial number once per cycle, but never over a number the
     // operator is typing: "Apply node addr." sends what was typed, however long it took.
-    void aSerialBeingTypedIsNotReplacedByThePoll_data()
-    {
-        QTest::addColumn<bool>("enterKey");
-        QTest::newRow("button") << false;
-        QTest::newRow("Enter in the serial field") << true;
-    }
+    void aSerialBeingTypedIsNotReplacedByThePoll_data() { addApplyWays(); }
     void aSerialBeingTypedIsNotReplacedByThePoll()
     {
         QFETCH(bool, enterKey);
@@ -657,10 +666,7 @@ private slots:
         QTest::keyClicks(serial, QStringLiteral("DEF"));
         f.tick(40); // two whole cycles, each reading the serial number
         QCOMPARE(serial->text(), QStringLiteral("ABCDEF"));
-        if (enterKey)
-            QTest::keyClick(serial, Qt::Key_Return);
-        else
-            QTest::mouseClick(w.generalTab->ui.btnApplyNAddr, Qt::LeftButton);
+        applySerial(w, enterKey);
         QCOMPARE(liveDevice(s, "FT2").node(), FT1Node);
         QCOMPARE(serial->text(), QStringLiteral("78563F"));
 

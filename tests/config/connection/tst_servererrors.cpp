@@ -109,6 +109,16 @@ struct BrokenFixture : MainWindowFixture {
     ~BrokenFixture() { BreakableServer::breakages.clear(); }
 };
 
+// The set-up of most cases: the main window on the breakable server with FT1 selected,
+// and the answers to dialogs standing ready from the selection on.
+struct SelectedCase {
+    SelectedCase() : w(f.open()), s(w.session()) { selectDevice(w, QStringLiteral("FT1")); }
+    BrokenFixture f;
+    TfrmKR715Config &w;
+    KR715Session &s;
+    DialogAnswerer answers;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Breakage)
@@ -193,11 +203,8 @@ private slots:
         QFETCH(QString, variable);
         QFETCH(QVariant, value);
         QFETCH(QString, field);
-        BrokenFixture f;
-        TfrmKR715Config &w = f.open();
-        KR715Session &s = w.session();
-        DialogAnswerer answers;
-        selectDevice(w, QStringLiteral("FT1"));
+        SelectedCase c;
+        auto &[f, w, s, answers] = c;
         const QString before = text(s, qPrintable(field));
         BreakableServer::breakages = {{"get", "value", variable, false, value}};
         f.tick(20);
@@ -242,11 +249,8 @@ private slots:
         QFETCH(Breakage, breakage);
         QFETCH(bool, served);
         QFETCH(QString, errorLine);
-        BrokenFixture f;
-        TfrmKR715Config &w = f.open();
-        KR715Session &s = w.session();
-        DialogAnswerer answers;
-        selectDevice(w, QStringLiteral("FT1"));
+        SelectedCase c;
+        auto &[f, w, s, answers] = c;
         f.tick(1);
         const QString e1 = text(s, "edConE1");
         edit(s, "edConE2")->setText(QStringLiteral("old"));
@@ -292,11 +296,8 @@ private slots:
 
     void theTimersSurviveABrokenServer()
     {
-        BrokenFixture f;
-        TfrmKR715Config &w = f.open();
-        KR715Session &s = w.session();
-        DialogAnswerer answers;
-        selectDevice(w, QStringLiteral("FT1"));
+        SelectedCase c;
+        auto &[f, w, s, answers] = c;
         BreakableServer::breakages = {{"get", "value", ".PrgVers", true, {}},
                                       {"get", "value", ".Flow", false, QVariant(QVariantList{})},
                                       {"get", "ErrorString", "", true, {}},
@@ -377,11 +378,8 @@ private slots:
     {
         QFETCH(Breakage, breakage);
         QFETCH(bool, written);
-        BrokenFixture f;
-        TfrmKR715Config &w = f.open();
-        KR715Session &s = w.session();
-        DialogAnswerer answers;
-        selectDevice(w, QStringLiteral("FT1"));
+        SelectedCase c;
+        auto &[f, w, s, answers] = c;
         f.tick(3);
         TKREdit *serial = w.generalTab->ui.edGenNAddr;
         serial->setText(QStringLiteral("ABCDEF"));

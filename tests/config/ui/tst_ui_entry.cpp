@@ -53,6 +53,31 @@ struct Form {
         window.activateWindow();
         return QTest::qWaitForWindowActive(&window);
     }
+
+    // The events of the control being watched.
+    EventLog events;
+
+    // Shows the window, then logs control's events.
+    template <class Control>
+    bool showWatching(Control *control)
+    {
+        if (!show())
+            return false;
+        events.watch(control);
+        return true;
+    }
+
+    // Shows the window and enters control from the keyboard; the events of entering
+    // are dropped.
+    template <class Control>
+    bool showInside(Control *control)
+    {
+        if (!showWatching(control))
+            return false;
+        control->setFocus(Qt::TabFocusReason);
+        events.take();
+        return true;
+    }
 };
 
 QColor buttonTextColour(QWidget *w)
@@ -75,6 +100,8 @@ private slots:
     void mouseWhileIdleStartsEditing();
     void readOnlyNeverBlueButUpdates();
     void simModeColours();
+    // Edit box and combo box
+    void modalMessageBoxIsNoExit_data();
     void modalMessageBoxIsNoExit();
     void otherWindowActivatingIsNoExit();
     void updateHandlerMayWarnAndRefocus();
@@ -97,7 +124,6 @@ private slots:
     void illegalChoiceSwitchAndBack();
     void wheelOverUnfocusedListChangesNothing();
     void comboSimModeColours();
-    void comboModalMessageBoxIsNoExit();
 };
 
 void TestUiEntry::editStartsIdleAndBlack()
@@ -124,16 +150,14 @@ void TestUiEntry::programTextWhileIdleFiresUpdate()
 void TestUiEntry::tabbingThroughWithoutTypingFiresUpdateOnce()
 {
     Form form;
-    QVERIFY(form.show());
-    EventLog events;
-    events.watch(form.edit);
+    QVERIFY(form.showWatching(form.edit));
     form.edit->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
     QVERIFY(form.edit->isEditing());
     QCOMPARE(form.edit->textColour(), kBlue);
 
     form.other->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), (QStringList{"OnKREditUpDate", "OnExit"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKREditUpDate", "OnExit"}));
     QVERIFY(!form.edit->isEditing());
     QCOMPARE(form.edit->textColour(), kBlack);
 }
@@ -141,40 +165,34 @@ void TestUiEntry::tabbingThroughWithoutTypingFiresUpdateOnce()
 void TestUiEntry::typingAndEnterEventOrder()
 {
     Form form;
-    QVERIFY(form.show());
-    EventLog events;
-    events.watch(form.edit);
+    QVERIFY(form.showWatching(form.edit));
     form.edit->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
 
     QTest::keyClick(form.edit, Qt::Key_5);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnKeyPress:5", "OnChange"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnKeyPress:5", "OnChange"}));
     QCOMPARE(form.edit->text(), QStringLiteral("5"));
     QCOMPARE(form.edit->textColour(), kBlue);
     QVERIFY(form.edit->isEditing());
 
     QTest::keyClick(form.edit, Qt::Key_Return);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnKREditUpDate"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnKREditUpDate"}));
     QCOMPARE(form.edit->textColour(), kBlack);
     QVERIFY(!form.edit->isEditing());
 
     // Leaving after Enter still fires the update.
     QTest::keyClick(form.edit, Qt::Key_Tab);
-    QCOMPARE(events.take(), (QStringList{"OnKREditUpDate", "OnExit"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKREditUpDate", "OnExit"}));
     QCOMPARE(QApplication::focusWidget(), form.combo);
 }
 
 void TestUiEntry::enterTwiceFiresUpdateTwice()
 {
     Form form;
-    QVERIFY(form.show());
-    EventLog events;
-    events.watch(form.edit);
-    form.edit->setFocus(Qt::TabFocusReason);
-    events.take();
+    QVERIFY(form.showInside(form.edit));
     QTest::keyClick(form.edit, Qt::Key_Enter); // keypad Enter
     QTest::keyClick(form.edit, Qt::Key_Return);
-    QCOMPARE(events.take(),
+    QCOMPARE(form.events.take(),
              (QStringList{"OnKeyDown", "OnKREditUpDate", "OnKeyDown", "OnKREditUpDate"}));
     QVERIFY(!form.edit->isEditing());
 }
@@ -182,44 +200,40 @@ void TestUiEntry::enterTwiceFiresUpdateTwice()
 void TestUiEntry::keyWhileIdleStartsEditingAgain()
 {
     Form form;
-    QVERIFY(form.show());
-    EventLog events;
-    events.watch(form.edit);
+    QVERIFY(form.showWatching(form.edit));
     form.edit->setFocus(Qt::TabFocusReason);
     QTest::keyClick(form.edit, Qt::Key_Return);
-    events.take();
+    form.events.take();
 
     // The entry starts before the character reaches the text, so the new text is an
     // edit and not a program change (no update step).
     QTest::keyClick(form.edit, Qt::Key_7);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnEnter", "OnKeyPress:7", "OnChange"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnEnter", "OnKeyPress:7", "OnChange"}));
     QCOMPARE(form.edit->textColour(), kBlue);
 
     // A key that types nothing also starts an entry.
     QTest::keyClick(form.edit, Qt::Key_Return);
-    events.take();
+    form.events.take();
     QTest::keyClick(form.edit, Qt::Key_Left);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnEnter"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnEnter"}));
 }
 
 void TestUiEntry::mouseWhileIdleStartsEditing()
 {
     Form form;
-    QVERIFY(form.show());
-    EventLog events;
-    events.watch(form.edit);
+    QVERIFY(form.showWatching(form.edit));
     // A click on the field gives it the focus: the entry starts once.
     QTest::mouseClick(form.edit, Qt::LeftButton);
     QCOMPARE(QApplication::focusWidget(), form.edit);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
     QTest::keyClick(form.edit, Qt::Key_Return);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnKREditUpDate"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnKREditUpDate"}));
     // Idle with the focus: a click starts a new entry.
     QTest::mouseClick(form.edit, Qt::LeftButton);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
     QCOMPARE(form.edit->textColour(), kBlue);
     QTest::mouseClick(form.edit, Qt::LeftButton);
-    QCOMPARE(events.take(), QStringList());
+    QCOMPARE(form.events.take(), QStringList());
 }
 
 void TestUiEntry::readOnlyNeverBlueButUpdates()
@@ -250,13 +264,11 @@ void TestUiEntry::readOnlyNeverBlueButUpdates()
 void TestUiEntry::simModeColours()
 {
     Form form;
-    QVERIFY(form.show());
-    EventLog events;
-    events.watch(form.edit);
+    QVERIFY(form.showWatching(form.edit));
     form.edit->setKRSimMode(true);
     QCOMPARE(form.edit->textColour(), kRed);
     QVERIFY(form.edit->KRSimMode());
-    QCOMPARE(events.take(), QStringList()); // a colour change only
+    QCOMPARE(form.events.take(), QStringList()); // a colour change only
 
     form.edit->setFocus(Qt::TabFocusReason);
     QCOMPARE(form.edit->textColour(), kBlue);
@@ -272,37 +284,51 @@ void TestUiEntry::simModeColours()
     QCOMPARE(form.edit->textColour(), kRed);
 }
 
+void TestUiEntry::modalMessageBoxIsNoExit_data()
+{
+    QTest::addColumn<bool>("list");
+    QTest::addColumn<bool>("question");
+    QTest::addColumn<QColor>("colour");
+    // A field with a typed digit and a warning; a pick list (never blue) and a question.
+    QTest::newRow("value field, warning") << false << false << kBlue;
+    QTest::newRow("value list, question") << true << true << kBlack;
+}
+
 void TestUiEntry::modalMessageBoxIsNoExit()
 {
+    QFETCH(bool, list);
+    QFETCH(bool, question);
+    QFETCH(QColor, colour);
     Form form;
-    QVERIFY(form.show());
-    EventLog events;
-    events.watch(form.edit);
-    form.edit->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(form.edit, Qt::Key_1);
-    events.take();
+    QWidget *control = list ? static_cast<QWidget *>(form.combo) : form.edit;
+    QVERIFY(list ? form.showInside(form.combo) : form.showInside(form.edit));
+    if (!list) {
+        QTest::keyClick(form.edit, Qt::Key_1);
+        form.events.take();
+    }
 
     DialogService dialogs(nullptr);
     DialogAnswerer answers;
-    answers.answerMessageBox(QMessageBox::Ok);
-    dialogs.warning(&form.window, QStringLiteral("Missing digit in register"));
+    if (question) {
+        answers.answerMessageBox(QMessageBox::No);
+        QVERIFY(!dialogs.question(&form.window, QStringLiteral("This will clear volume2, is this OK")));
+    } else {
+        answers.answerMessageBox(QMessageBox::Ok);
+        dialogs.warning(&form.window, QStringLiteral("Missing digit in register"));
+    }
     KR_VERIFY_DIALOGS(answers);
     QVERIFY(form.activate());
-    QCOMPARE(QApplication::focusWidget(), form.edit);
+    QCOMPARE(QApplication::focusWidget(), control);
     // Neither the dialog opening nor the focus coming back is an exit or an entry.
-    QCOMPARE(events.take(), QStringList());
-    QVERIFY(form.edit->isEditing());
-    QCOMPARE(form.edit->textColour(), kBlue);
+    QCOMPARE(form.events.take(), QStringList());
+    QVERIFY(list ? form.combo->isEditing() : form.edit->isEditing());
+    QCOMPARE(list ? form.combo->textColour() : form.edit->textColour(), colour);
 }
 
 void TestUiEntry::otherWindowActivatingIsNoExit()
 {
     Form form;
-    QVERIFY(form.show());
-    EventLog events;
-    events.watch(form.edit);
-    form.edit->setFocus(Qt::TabFocusReason);
-    events.take();
+    QVERIFY(form.showInside(form.edit));
 
     QWidget second;
     second.resize(100, 100);
@@ -311,7 +337,7 @@ void TestUiEntry::otherWindowActivatingIsNoExit()
     QVERIFY(QTest::qWaitForWindowActive(&second));
     QVERIFY(form.activate());
     QCOMPARE(QApplication::focusWidget(), form.edit);
-    QCOMPARE(events.take(), QStringList());
+    QCOMPARE(form.events.take(), QStringList());
     QVERIFY(form.edit->isEditing());
 }
 
@@ -320,9 +346,7 @@ void TestUiEntry::updateHandlerMayWarnAndRefocus()
     // The way a register edit refuses a short entry: the update handler warns and puts
     // the focus back. The dialog must not cause a second update or an exit.
     Form form;
-    QVERIFY(form.show());
-    EventLog events;
-    events.watch(form.edit);
+    QVERIFY(form.showWatching(form.edit));
     DialogService dialogs(nullptr);
     int warnings = 0;
     QObject::connect(form.edit, &TKREdit::OnKREditUpDate, [&](QObject *sender) {
@@ -335,7 +359,7 @@ void TestUiEntry::updateHandlerMayWarnAndRefocus()
     });
     form.edit->setFocus(Qt::TabFocusReason);
     QTest::keyClick(form.edit, Qt::Key_1);
-    events.take();
+    form.events.take();
 
     DialogAnswerer answers;
     answers.answerMessageBox(QMessageBox::Ok, QStringLiteral("Missing digit"));
@@ -347,7 +371,7 @@ void TestUiEntry::updateHandlerMayWarnAndRefocus()
     // One update (with the warning); the field ends entered again. Whether an exit
     // comes between depends on when the window is active again (here: only after the
     // handler returned, so the field was left for a moment).
-    const QStringList got = events.take();
+    const QStringList got = form.events.take();
     QCOMPARE(got.count("OnKREditUpDate"), 1);
     QCOMPARE(got.first(), QStringLiteral("OnKREditUpDate"));
     QCOMPARE(got.last(), QStringLiteral("OnEnter"));
@@ -519,35 +543,29 @@ void TestUiEntry::emptyValueItemsKeepCode()
 void TestUiEntry::codeSelectionFiresNoChange()
 {
     Form form;
-    QVERIFY(form.show());
-    EventLog events;
-    events.watch(form.combo);
-    form.combo->setFocus(Qt::TabFocusReason);
-    events.take();
+    QVERIFY(form.showInside(form.combo));
     // The operator is in the list, yet a selection by code is no choice of his.
     form.combo->SelectIndex(1);
     form.combo->setCurrentIndex(2);
-    QCOMPARE(events.take(), QStringList{"OnItemIndexChange"});
+    QCOMPARE(form.events.take(), QStringList{"OnItemIndexChange"});
     QVERIFY(form.combo->isEditing());
     // The next check sees the index set directly.
     form.combo->SelectIndex(2);
-    QCOMPARE(events.take(), QStringList{"OnItemIndexChange"});
+    QCOMPARE(form.events.take(), QStringList{"OnItemIndexChange"});
 }
 
 void TestUiEntry::pickListMouseChoice()
 {
     Form form;
-    QVERIFY(form.show());
     form.combo->SelectIndex(0);
-    EventLog events;
-    events.watch(form.combo);
+    QVERIFY(form.showWatching(form.combo));
     form.combo->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
 
     QTest::mouseClick(form.combo, Qt::LeftButton);
     QAbstractItemView *view = form.combo->view();
     QTRY_VERIFY(view->isVisible());
-    QCOMPARE(events.take(), QStringList{"OnDropDown"});
+    QCOMPARE(form.events.take(), QStringList{"OnDropDown"});
     // The popup taking and giving back the focus is no exit. The list ignores a release
     // that comes as fast as a double click after it opened; an operator is slower.
     QTest::qWait(QApplication::doubleClickInterval() + 50);
@@ -555,7 +573,7 @@ void TestUiEntry::pickListMouseChoice()
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
     QTRY_VERIFY(!view->isVisible());
     QCOMPARE(form.combo->currentIndex(), 1);
-    const QStringList got = events.take();
+    const QStringList got = form.events.take();
     QStringList protocol = got;
     protocol.removeAll("OnCloseUp");
     QCOMPARE(protocol, (QStringList{"OnChange", "OnItemIndexChange", "OnKRCmbUpDate"}));
@@ -566,29 +584,25 @@ void TestUiEntry::pickListMouseChoice()
 
     // Leaving fires the update again, from idle.
     form.other->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), (QStringList{"OnKRCmbUpDate", "OnExit"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKRCmbUpDate", "OnExit"}));
 }
 
 void TestUiEntry::pickListKeyChoice()
 {
     Form form;
-    QVERIFY(form.show());
     form.combo->SelectIndex(0);
-    EventLog events;
-    events.watch(form.combo);
-    form.combo->setFocus(Qt::TabFocusReason);
-    events.take();
+    QVERIFY(form.showInside(form.combo));
     QTest::keyClick(form.combo, Qt::Key_Down);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnChange", "OnItemIndexChange", "OnKRCmbUpDate"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnChange", "OnItemIndexChange", "OnKRCmbUpDate"}));
     QCOMPARE(form.combo->currentIndex(), 1);
     // Idle now: the next key starts a new entry first.
     QTest::keyClick(form.combo, Qt::Key_Down);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnEnter", "OnChange", "OnItemIndexChange",
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnEnter", "OnChange", "OnItemIndexChange",
                                          "OnKRCmbUpDate"}));
     QCOMPARE(form.combo->ValueCode(), QStringLiteral("4"));
     // Enter ends editing with an update, as in an edit box.
     QTest::keyClick(form.combo, Qt::Key_Return);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnKRCmbUpDate"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnKRCmbUpDate"}));
 }
 
 void TestUiEntry::pickListFocusNotBlue()
@@ -605,49 +619,45 @@ void TestUiEntry::editableBehavesLikeEdit()
 {
     Form form;
     form.combo->setEditable(true);
-    QVERIFY(form.show());
     form.combo->SelectIndex(0);
-    EventLog events;
-    events.watch(form.combo);
+    QVERIFY(form.showWatching(form.combo));
     form.combo->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
     QCOMPARE(form.combo->textColour(), kBlue);
 
     QTest::keyClick(form.combo, Qt::Key_End);
     QTest::keyClick(form.combo, Qt::Key_X);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnKeyDown", "OnKeyPress:x", "OnChange"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnKeyDown", "OnKeyPress:x", "OnChange"}));
     QCOMPARE(form.combo->currentText(), QStringLiteral("Pulse outputx"));
     QCOMPARE(form.combo->count(), 3);
     QCOMPARE(form.combo->textColour(), kBlue);
 
     QTest::keyClick(form.combo, Qt::Key_Return);
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnKRCmbUpDate"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnKRCmbUpDate"}));
     QCOMPARE(form.combo->count(), 3); // typed text never becomes an entry
     QCOMPARE(form.combo->textColour(), kBlack);
 
     // A click into the edit field while idle starts an entry.
     QTest::mouseClick(form.combo->lineEdit(), Qt::LeftButton);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
     QCOMPARE(form.combo->textColour(), kBlue);
 
     form.other->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), (QStringList{"OnKRCmbUpDate", "OnExit"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKRCmbUpDate", "OnExit"}));
     QCOMPARE(form.combo->lineEdit()->cursorPosition(), 0);
 }
 
 void TestUiEntry::illegalChoiceSwitchAndBack()
 {
     Form form;
-    QVERIFY(form.show());
     form.combo->SelectIndex(1);
-    EventLog events;
-    events.watch(form.combo);
+    QVERIFY(form.showWatching(form.combo));
 
     // A code no entry stands for: no selection, an editable list showing a text.
     form.combo->SelectIndex(-1);
     form.combo->setEditable(true);
     form.combo->setEditText("Illegal Choice");
-    QCOMPARE(events.take(), QStringList{"OnItemIndexChange"});
+    QCOMPARE(form.events.take(), QStringList{"OnItemIndexChange"});
     QCOMPARE(form.combo->currentIndex(), -1);
     QCOMPARE(form.combo->currentText(), QStringLiteral("Illegal Choice"));
     QVERIFY(!form.combo->HasValueCode());
@@ -658,12 +668,12 @@ void TestUiEntry::illegalChoiceSwitchAndBack()
             form.combo->setEditable(false);
     });
     form.combo->setFocus(Qt::TabFocusReason);
-    QCOMPARE(events.take(), QStringList{"OnEnter"});
+    QCOMPARE(form.events.take(), QStringList{"OnEnter"});
     QCOMPARE(form.combo->textColour(), kBlue);
     QTest::keyClick(form.combo, Qt::Key_Down);
     QCOMPARE(form.combo->currentIndex(), 0);
     QVERIFY(!form.combo->isEditable());
-    QCOMPARE(events.take(), (QStringList{"OnKeyDown", "OnChange", "OnItemIndexChange", "OnKRCmbUpDate"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnKeyDown", "OnChange", "OnItemIndexChange", "OnKRCmbUpDate"}));
     QCOMPARE(form.combo->textColour(), kBlack);
     QCOMPARE(form.combo->ValueCode(), QStringLiteral("0"));
 
@@ -674,7 +684,7 @@ void TestUiEntry::illegalChoiceSwitchAndBack()
     form.combo->setEditable(false);
     form.combo->SelectIndex(2);
     QCOMPARE(form.combo->currentText(), QStringLiteral("Limit switch"));
-    QCOMPARE(events.take(), (QStringList{"OnItemIndexChange", "OnItemIndexChange"}));
+    QCOMPARE(form.events.take(), (QStringList{"OnItemIndexChange", "OnItemIndexChange"}));
 }
 
 void TestUiEntry::wheelOverUnfocusedListChangesNothing()
@@ -720,24 +730,6 @@ void TestUiEntry::comboSimModeColours()
     QCOMPARE(form.combo->textColour(), kRed);
     form.combo->setKRSimMode(false);
     QCOMPARE(form.combo->textColour(), kBlack);
-}
-
-void TestUiEntry::comboModalMessageBoxIsNoExit()
-{
-    Form form;
-    QVERIFY(form.show());
-    EventLog events;
-    events.watch(form.combo);
-    form.combo->setFocus(Qt::TabFocusReason);
-    events.take();
-    DialogService dialogs(nullptr);
-    DialogAnswerer answers;
-    answers.answerMessageBox(QMessageBox::No);
-    QVERIFY(!dialogs.question(&form.window, QStringLiteral("This will clear volume2, is this OK")));
-    KR_VERIFY_DIALOGS(answers);
-    QVERIFY(form.activate());
-    QCOMPARE(events.take(), QStringList());
-    QVERIFY(form.combo->isEditing());
 }
 
 QTEST_MAIN(TestUiEntry)

@@ -30,12 +30,21 @@ QImage render(TKRBevel &bevel)
     return bevel.grab().toImage();
 }
 
+// A pixel of a rendered control and the colour it must have.
+struct Pixel {
+    int x;
+    int y;
+    QColor colour;
+};
+
 QColor at(const QImage &image, int x, int y)
 {
     return image.pixelColor(x, y);
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Pixel)
 
 class TestUiPanels : public QObject {
     Q_OBJECT
@@ -44,8 +53,8 @@ private slots:
     void cornerRadiusPercentIsLimited();
     void cornerRadius();
     void roundRectCornersFollowRadius();
-    void boxLinesEndBeforeTheirEndPoint();
-    void frameAndLines();
+    void shapePixels_data();
+    void shapePixels();
     void flatStyleUsesBrushColour();
     void emptyCaptionMeasuresOneLine();
     void autoSizeRightAlignedGrowsToTheLeft();
@@ -148,58 +157,44 @@ void TestUiPanels::roundRectCornersFollowRadius()
     QCOMPARE(at(edges, 59, 39), kBackground);
 }
 
-void TestUiPanels::boxLinesEndBeforeTheirEndPoint()
+void TestUiPanels::shapePixels_data()
 {
-    TKRBevel bevel;
-    bevel.resize(10, 8);
-    bevel.setShape(TKRBevel::bsBox);
-    QImage image = render(bevel);
-    QCOMPARE(at(image, 0, 0), kLight);
-    QCOMPARE(at(image, 0, 7), kLight); // the bottom line stops before (0, 7)
-    QCOMPARE(at(image, 8, 0), kLight);
-    QCOMPARE(at(image, 9, 0), kDark);  // the top line stops before (9, 0)
-    QCOMPARE(at(image, 9, 7), kDark);
-    QCOMPARE(at(image, 4, 7), kDark);
-    QCOMPARE(at(image, 4, 4), kBackground);
-
-    bevel.setStyle(TKRBevel::bsLowered); // colours swap
-    image = render(bevel);
-    QCOMPARE(at(image, 0, 0), kDark);
-    QCOMPARE(at(image, 9, 7), kLight);
+    QTest::addColumn<int>("shape");
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QList<Pixel>>("pixels");
+    const int raised = TKRBevel::bsRaised;
+    // Box: the lines end before their end point, the bottom one before (0, 7), the top
+    // one before (9, 0).
+    QTest::newRow("box")
+        << int(TKRBevel::bsBox) << raised
+        << QList<Pixel>{{0, 0, kLight}, {0, 7, kLight}, {8, 0, kLight}, {9, 0, kDark}, {9, 7, kDark}, {4, 7, kDark}, {4, 4, kBackground}};
+    QTest::newRow("box lowered: colours swap")
+        << int(TKRBevel::bsBox) << int(TKRBevel::bsLowered) << QList<Pixel>{{0, 0, kDark}, {9, 7, kLight}};
+    // Frame: outer box (0,0,W-2,H-2) in C1, inner box (1,1,W-1,H-1) in C2, the corner of
+    // the outer box drawn last.
+    QTest::newRow("frame") << int(TKRBevel::bsFrame) << raised
+                           << QList<Pixel>{{0, 0, kLight}, {9, 7, kDark}, {1, 1, kDark}, {8, 6, kLight}};
+    QTest::newRow("bottom line") << int(TKRBevel::bsBottomLine) << raised
+                                 << QList<Pixel>{{0, 6, kLight}, {9, 7, kDark}, {5, 0, kBackground}};
+    QTest::newRow("right line") << int(TKRBevel::bsRightLine) << raised
+                                << QList<Pixel>{{8, 0, kLight}, {9, 7, kDark}, {0, 4, kBackground}};
+    QTest::newRow("top line") << int(TKRBevel::bsTopLine) << raised << QList<Pixel>{{9, 0, kLight}, {9, 1, kDark}};
+    QTest::newRow("left line") << int(TKRBevel::bsLeftLine) << raised << QList<Pixel>{{0, 7, kLight}, {1, 7, kDark}};
 }
 
-void TestUiPanels::frameAndLines()
+void TestUiPanels::shapePixels()
 {
+    QFETCH(int, shape);
+    QFETCH(int, style);
+    QFETCH(QList<Pixel>, pixels);
     TKRBevel bevel;
     bevel.resize(10, 8);
-    bevel.setShape(TKRBevel::bsFrame);
-    QImage image = render(bevel);
-    QCOMPARE(at(image, 0, 0), kLight);  // outer box (0,0,W-2,H-2) in C1
-    QCOMPARE(at(image, 9, 7), kDark);   // inner box (1,1,W-1,H-1) in C2
-    QCOMPARE(at(image, 1, 1), kDark);   // corner of the inner box
-    QCOMPARE(at(image, 8, 6), kLight);  // corner of the outer box, drawn last
-
-    bevel.setShape(TKRBevel::bsBottomLine);
-    image = render(bevel);
-    QCOMPARE(at(image, 0, 6), kLight);
-    QCOMPARE(at(image, 9, 7), kDark);
-    QCOMPARE(at(image, 5, 0), kBackground);
-
-    bevel.setShape(TKRBevel::bsRightLine);
-    image = render(bevel);
-    QCOMPARE(at(image, 8, 0), kLight);
-    QCOMPARE(at(image, 9, 7), kDark);
-    QCOMPARE(at(image, 0, 4), kBackground);
-
-    bevel.setShape(TKRBevel::bsTopLine);
-    image = render(bevel);
-    QCOMPARE(at(image, 9, 0), kLight);
-    QCOMPARE(at(image, 9, 1), kDark);
-
-    bevel.setShape(TKRBevel::bsLeftLine);
-    image = render(bevel);
-    QCOMPARE(at(image, 0, 7), kLight);
-    QCOMPARE(at(image, 1, 7), kDark);
+    bevel.setShape(TKRBevel::TKRBevelShape(shape));
+    bevel.setStyle(TKRBevel::TKRBevelStyle(style));
+    const QImage image = render(bevel);
+    for (const Pixel &p : pixels)
+        QVERIFY2(at(image, p.x, p.y) == p.colour,
+                 qPrintable(QStringLiteral("(%1, %2) is %3, not %4").arg(p.x).arg(p.y).arg(at(image, p.x, p.y).name(), p.colour.name())));
 }
 
 void TestUiPanels::flatStyleUsesBrushColour()

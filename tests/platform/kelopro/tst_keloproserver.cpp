@@ -317,6 +317,44 @@ private slots:
         QVERIFY(server->get(QStringLiteral("NodeAddress")).toString().endsWith(QStringLiteral("21")));
     }
 
+    // The node a device takes by its serial number must be a node a device may hold:
+    // 7D, the highest, is taken; 7E (the address that reaches a device by its serial
+    // number) and beyond are refused and the device keeps its node.
+    void nodeBySerialNumberBounds_data()
+    {
+        QTest::addColumn<int>("node");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("00") << 0x00 << true;
+        QTest::newRow("7C") << 0x7C << true;
+        QTest::newRow("7D, the highest node") << 0x7D << true;
+        QTest::newRow("7E, the serial number address") << 0x7E << false;
+        QTest::newRow("7F") << 0x7F << false;
+        QTest::newRow("FF") << 0xFF << false;
+    }
+
+    void nodeBySerialNumberBounds()
+    {
+        QFETCH(int, node);
+        QFETCH(bool, accepted);
+        Client &c = *client;
+        c.select(QStringLiteral("A1.SerialNo"));
+        QCOMPARE(c.code(), 0);
+        server->put(QStringLiteral("InValue"), qint32(0xFEDCBA00u | quint32(node)));
+        server->put(QStringLiteral("NodeAddress"), QStringLiteral("0001.0000.7E"));
+        server->call(QStringLiteral("DoWrite"));
+        if (accepted) {
+            QCOMPARE(c.code(), 0);
+            QCOMPARE(nodeOf(c.read(QStringLiteral("D5.Code3")).toInt()), node);
+        } else {
+            QCOMPARE(c.code(), kelopro::Outcome::ValueOutOfRange);
+            QVERIFY(c.text().contains(QStringLiteral("out of range")));
+            QCOMPARE(nodeOf(c.read(QStringLiteral("D5.Code3")).toInt()), 0x24);
+        }
+        QCOMPARE(c.read(QStringLiteral("D5.SerialNo")).toInt(), qint32(0xFEDCBA00u | quint32(accepted ? node : 0x24)));
+        // The device whose serial number was not given keeps its node.
+        QCOMPARE(nodeOf(c.read(QStringLiteral("A1.Code3")).toInt()), 0x21);
+    }
+
     void testModeFlowIsWritten()
     {
         Client &c = *client;

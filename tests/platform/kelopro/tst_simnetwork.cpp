@@ -310,6 +310,42 @@ private slots:
         QVERIFY2(ratio > 0.05 && ratio < 0.2, qPrintable(QString::number(ratio)));
     }
 
+    // E8 digit 1 chooses the filter time constant by digit / 2 (0.15 s, 1 s, 5 s, 10 s);
+    // its lowest bit is the time unit of the counters and must not change the filter.
+    // From 0 the filtered flow approaches the instant flow as a first-order filter; it is
+    // followed for three time constants in steps of 1/16 s (one simulation step each, at
+    // times the clock holds exactly).
+    void filterTimeConstantPerDigit_data()
+    {
+        QTest::addColumn<int>("digit1");
+        QTest::addColumn<double>("timeConstant");
+        const double constants[4] = {0.15, 1.0, 5.0, 10.0};
+        for (int digit = 0; digit <= 7; ++digit)
+            QTest::addRow("digit 1 = %d", digit) << digit << constants[digit / 2];
+    }
+
+    void filterTimeConstantPerDigit()
+    {
+        QFETCH(int, digit1);
+        QFETCH(double, timeConstant);
+        Live live = liveDevice(withDigit(0x00223400, 1, digit1), 0x00010000);
+        live.write(Kr715Device::Flow, SimValue::fromReal(0.0));
+        constexpr double Step = 0.0625;
+        const double alpha = 1.0 - std::exp(-Step / timeConstant);
+        double expected = 0.0;
+        const int steps = static_cast<int>(std::ceil(3.0 * timeConstant / Step));
+        for (int k = 1; k <= steps; ++k) {
+            live.advance(Step);
+            const double instant = live.real(Kr715Device::InstantFlow);
+            expected += (instant - expected) * alpha;
+            const double flow = live.real(Kr715Device::Flow);
+            QVERIFY2(std::abs(flow - expected) <= 1e-9 * std::max(1.0, std::abs(expected)),
+                     qPrintable(QStringLiteral("after %1 s: flow %2, expected %3").arg(k * Step).arg(flow).arg(expected)));
+        }
+        // The flow has left 0 and come near the instant flow.
+        QVERIFY(live.real(Kr715Device::Flow) > 0.5 * live.real(Kr715Device::InstantFlow));
+    }
+
     void volumesPerMinuteAndPerHour()
     {
         // Over ten full periods of the flow profile the counted volume is nominal flow x time.

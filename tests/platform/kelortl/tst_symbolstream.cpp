@@ -157,6 +157,65 @@ private slots:
                 }).contains(QStringLiteral("nested")));
     }
 
+    // Blocks nested exactly as deep as the limit read and leave in order; one level more
+    // is refused with its cause, at the block that goes beyond the limit.
+    void nestingLimit_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("one level") << 1 << QString();
+        QTest::newRow("one below the limit") << TKeloStream::kMaxDepth - 1 << QString();
+        QTest::newRow("exactly the limit") << TKeloStream::kMaxDepth << QString();
+        QTest::newRow("one beyond the limit") << TKeloStream::kMaxDepth + 1
+                                              << QStringLiteral("blocks nested deeper than %1").arg(TKeloStream::kMaxDepth);
+    }
+
+    void nestingLimit()
+    {
+        QFETCH(int, depth);
+        QFETCH(QString, failure);
+        // depth blocks, one inside the other, the innermost holding a marker.
+        TKeloStream w;
+        QList<qint64> marks;
+        for (int i = 0; i < depth; ++i)
+            marks << w.BeginBlock(quint8('a' + i % 26));
+        w.WriteInt32(0x715);
+        for (int i = depth - 1; i >= 0; --i)
+            w.EndBlock(marks[i]);
+        w.WriteInt32(99);
+
+        TKeloStream r(w.Data());
+        QList<TKeloStream::Block> blocks;
+        QString raised;
+        qint64 raisedAt = -1;
+        try {
+            for (int i = 0; i < depth; ++i) {
+                blocks << r.EnterBlock();
+                QCOMPARE(blocks.last().tag, quint8('a' + i % 26));
+                QCOMPARE(r.Depth(), i + 1);
+            }
+        } catch (const EKrStreamError &e) {
+            raised = e.Text();
+            raisedAt = e.Offset();
+        }
+        QCOMPARE(raised, failure);
+        if (!failure.isEmpty()) {
+            // Refused before the block beyond the limit is read: every level up to the
+            // limit was entered, and the error points at the tag of the next one.
+            QCOMPARE(blocks.size(), TKeloStream::kMaxDepth);
+            QCOMPARE(r.Depth(), TKeloStream::kMaxDepth);
+            QCOMPARE(raisedAt, qint64(5) * TKeloStream::kMaxDepth);
+            return;
+        }
+        QCOMPARE(r.ReadInt32(), 0x715);
+        QVERIFY(r.AtEnd());
+        for (int i = depth - 1; i >= 0; --i)
+            r.LeaveBlock(blocks[i]);
+        QCOMPARE(r.Depth(), 0);
+        QCOMPARE(r.ReadInt32(), 99);
+        QVERIFY(r.AtEnd());
+    }
+
     void propertiesKeepTypesAndSkipUnknownOnes()
     {
         const QList<Property> props{{QStringLiteral("b"), true},
