@@ -13,6 +13,7 @@
 // The component libraries are those of the "components" folder beside the
 // program (bin/components in the build tree).
 
+#include "KrComponentIds.h"
 #include "Divunit.h"
 #include "KeloProServer.h"
 #include "KrDesignOverlay.h"
@@ -31,13 +32,7 @@
 
 namespace {
 
-const QString kFloor = QStringLiteral("{5B8C2E71-3D4A-4F6B-9E12-7A0C4D8E1F23}");
-const QString kOpen = QStringLiteral("{9D41A6C3-72E8-4B05-A3F9-1C6E8B2D4A57}");
-const QString kClose = QStringLiteral("{E2F75B18-6C93-4D2A-8B47-5F0D3A91C6E4}");
-const QString kBistate = QStringLiteral("{F14DA0D5-97BD-4ADD-9E96-D251F74613F7}");
-const QString kGlider = QStringLiteral("{AC44F756-6857-4896-9DD4-00C6F6F4E1AA}");
-const QString kTextView = QStringLiteral("{E52256BB-8049-4B94-87CB-31B92E3AB9DE}");
-const QString kLauncher = QStringLiteral("{8D98DFEE-A180-4674-8FBA-41650081DEE0}");
+using namespace krcomponentids;
 
 // Tells every message on standard error instead of waiting for a click.
 class Quiet : public KrDialogService {

@@ -9,6 +9,8 @@
 // two cycles of 20 ticks warm up, then `cycles` cycles (default 200) are timed tick
 // by tick: wall-clock time (what the window waits for) and the process's CPU time.
 // Prints median, 90th percentile and maximum in microseconds.
+// Then, on the same network, "kr715ctl read" of 100 further KR 715 (FT001 ... FT100)
+// as a user starts it, through each server: median of 5 runs (goal: under 2 s).
 
 #include "ConfigKR715U.h"
 #include "KeloProClient.h"
@@ -19,6 +21,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -90,6 +95,45 @@ Result measure(const char *choice, int cycles)
     return r;
 }
 
+// The benchmark's network: FT1 for the ticks and FT001 ... FT100 for the command line.
+QByteArray networkWithHundredDevices(QStringList &physIds)
+{
+    QJsonObject network = QJsonDocument::fromJson(NetworkJson).object();
+    QJsonArray devices = network.value(QStringLiteral("devices")).toArray();
+    for (int i = 1; i <= 100; ++i) {
+        const QString id = QStringLiteral("FT%1").arg(i, 3, 10, QLatin1Char('0'));
+        physIds.append(id);
+        devices.append(QJsonObject{{QStringLiteral("physId"), id}, {QStringLiteral("deviceType"), 715},
+                                   {QStringLiteral("variables"),
+                                    QJsonObject{{QStringLiteral(".Flow"), 5.0 + i}, {QStringLiteral(".SetPoint"), 100.0}}}});
+    }
+    network.insert(QStringLiteral("devices"), devices);
+    return QJsonDocument(network).toJson();
+}
+
+// Median seconds of "kr715ctl read" of the devices through the server chosen; a
+// negative value when a run failed.
+double commandLineRead(const char *choice, const QStringList &physIds)
+{
+    QList<double> seconds;
+    for (int run = 0; run < 5; ++run) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KELO_PRO_SERVER"), QString::fromLatin1(choice));
+        p.setProcessEnvironment(env);
+        QElapsedTimer timer;
+        timer.start();
+        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kr715ctl"), QStringList{QStringLiteral("read")} + physIds);
+        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+            std::fprintf(stderr, "%s: kr715ctl read failed: %s\n", choice, p.readAllStandardError().constData());
+            return -1;
+        }
+        seconds.append(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+    }
+    std::sort(seconds.begin(), seconds.end());
+    return seconds.at(seconds.size() / 2);
+}
+
 void print(const char *name, const Result &r)
 {
     std::printf("%-28s wall median %7.1f us  p90 %7.1f us  max %8.1f us | CPU median %6.1f us  p90 %6.1f us\n", name,
@@ -131,9 +175,10 @@ int main(int argc, char **argv)
     qunsetenv("KELO_PRO_TRACE");
     qunsetenv("KELO_PRO_TIMEOUT_MS");
     const QString networkPath = home.filePath(QStringLiteral("network.json"));
+    QStringList physIds;
     {
         QFile file(networkPath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(NetworkJson) < 0)
+        if (!file.open(QIODevice::WriteOnly) || file.write(networkWithHundredDevices(physIds)) < 0)
             return 1;
     }
     qputenv("KELO_PRO_NETWORK", networkPath.toLocal8Bit());
@@ -162,7 +207,11 @@ int main(int argc, char **argv)
     const Result dbus = measure("dbus", cycles);
     print("embedded server", embedded);
     print("kelo-pro-server (D-Bus)", dbus);
+    std::printf("kr715ctl read of %lld devices, median of 5 runs (goal: under 2 s):\n", static_cast<long long>(physIds.size()));
+    const double readEmbedded = commandLineRead("embedded", physIds);
+    const double readDbus = commandLineRead("dbus", physIds);
+    std::printf("%-28s %.3f s\n%-28s %.3f s\n", "embedded server", readEmbedded, "kelo-pro-server (D-Bus)", readDbus);
     service.terminate();
     service.waitForFinished(5000);
-    return embedded.ok && dbus.ok ? 0 : 1;
+    return embedded.ok && dbus.ok && readEmbedded >= 0 && readDbus >= 0 ? 0 : 1;
 }

@@ -11,8 +11,14 @@
 //     that runs over a range-for of them (a braced list or a named array), asks for
 //     class T: the object must be a T.
 // The program's windows are assembled as the program does it: the main window, then
-// the calibration dialog on the same session.
+// the calibration dialog on the same session, then the tools around the main window
+// with each of their windows opened.
+#include "BusMonitorU.h"
+#include "CompareU.h"
+#include "KRTools.h"
 #include "MainWindowFixture.h"
+#include "ReportU.h"
+#include "TrendU.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -200,10 +206,16 @@ private slots:
         m_collected = collect(m_sources);
         m_window = &m_fixture.open();
         m_calibration = std::make_unique<TfrmCalib>(m_fixture.session());
+        m_tools = std::make_unique<KRTools>(*m_window, m_calibration.get());
+        m_tools->actTrendExecute();
+        m_tools->actCompareExecute();
+        m_tools->actReportExecute();
+        m_tools->actBusMonitorExecute();
     }
 
     void cleanupTestCase()
     {
+        m_tools.reset();
         m_calibration.reset();
     }
 
@@ -241,7 +253,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, where);
-        QObject *object = m_fixture.session().controls.object(name);
+        QObject *object = control(name);
         QVERIFY2(object, qPrintable(QStringLiteral("%1 (%2) is no control of the program").arg(name, where)));
         QCOMPARE(object->objectName(), name);
     }
@@ -265,18 +277,38 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, className);
-        QObject *object = m_fixture.session().controls.object(name);
+        QObject *object = control(name);
         QVERIFY2(object, qPrintable(name));
         QVERIFY2(object->inherits(className.toLatin1().constData()),
                  qPrintable(QStringLiteral("%1 is a %2").arg(name, QString::fromLatin1(object->metaObject()->className()))));
     }
 
 private:
+    // A control of the main window or the calibration dialog (the session's registry),
+    // or of one of the tools' windows.
+    QObject *control(const QString &name)
+    {
+        if (QObject *object = m_fixture.session().controls.object(name))
+            return object;
+        const QList<QObject *> tools = {m_tools.get(), m_tools->trend(), m_tools->compareWindow(),
+                                        m_tools->reportWindow(), m_tools->busMonitor()};
+        for (QObject *root : tools) {
+            if (!root)
+                continue;
+            if (root->objectName() == name)
+                return root;
+            if (QObject *object = root->findChild<QObject *>(name))
+                return object;
+        }
+        return nullptr;
+    }
+
     MainWindowFixture m_fixture;
     QList<Source> m_sources;
     Collected m_collected;
     TfrmKR715Config *m_window = nullptr;
     std::unique_ptr<TfrmCalib> m_calibration;
+    std::unique_ptr<KRTools> m_tools;
 };
 
 QTEST_MAIN(ControlNamesTest)

@@ -536,6 +536,17 @@ private slots:
         const QString table = program.filePath(QStringLiteral("KR715 config.deu"));
         QVERIFY(QFile::copy(QStringLiteral(KR715_TRANSLATIONS "/KR715 config.deu"), table));
         QFile::setPermissions(table, QFile::permissions(table) | QFileDevice::WriteOwner);
+        // A table that lacks one of the tool's texts: its column title "Setting".
+        {
+            QFile f(table);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QByteArray text = f.readAll();
+            f.close();
+            QVERIFY(text.contains("\r\nSetting=Einstellung\r\n"));
+            text.replace("\r\nSetting=Einstellung\r\n", "\r\n");
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QCOMPARE(f.write(text), text.size());
+        }
 
         const QString file = writeFile(QStringLiteral("de.txt"),
                                        configFile({QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("000000"),
@@ -554,12 +565,14 @@ private slots:
                                  "Einheit/Minute", "Einheit/Stunde"})
             QVERIFY2(out.contains(QString::fromUtf8(word)), qPrintable(out));
 
-        // The table now holds the tool's own texts, waiting for their translation.
+        // The text the table lacked is shown as it is and added to the table, waiting
+        // for its translation; the translations it had stay.
+        QVERIFY2(out.contains(QStringLiteral("Setting")), qPrintable(out));
         QFile f(table);
         QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray added = f.readAll();
-        QVERIFY(added.contains("\r\nSetting=\r\n"));
-        QVERIFY(added.contains("\r\nBatch control=Chargensteuerung\r\n"));
+        const QByteArray after = f.readAll();
+        QVERIFY(after.contains("\r\nSetting=\r\n"));
+        QVERIFY(after.contains("\r\nBatch control=Chargensteuerung\r\n"));
     }
 
     void diffOfFailedDevice()

@@ -4,6 +4,7 @@
 // kind of change, copy and paste with renaming, the context menu, the modified
 // question, and the run mode reading a value of the simulated network.
 
+#include "DesignerDriver.h"
 #include "DialogAnswerer.h"
 #include "Divunit.h"
 #include "KeloProServer.h"
@@ -24,55 +25,15 @@
 static const QString kSymbolGuid = QStringLiteral("{7F6F463A-068C-4FC7-8C2C-48CFCCA86966}");
 static const QString kPanelGuid = QStringLiteral("{65AF74EF-DCC4-4D33-BC01-635FE0F1D667}");
 
-class TestDesigner : public QObject {
+class TestDesigner : public DesignerDriver {
     Q_OBJECT
 
-    std::unique_ptr<KrDesignerWindow> m_w;
-
+    // A main window whose plug-in folder is that of the test libraries.
     KrDesignerWindow *Window()
     {
         m_w.reset();
         KrDesignerWindow::SetSettingsComponentFolder(QStringLiteral(KR_TEST_COMPONENT_DIR));
-        m_w = std::make_unique<KrDesignerWindow>();
-        m_w->resize(1200, 800);
-        m_w->show();
-        if (!QTest::qWaitForWindowExposed(m_w.get()))
-            qWarning("window not exposed");
-        return m_w.get();
-    }
-
-    static QListWidgetItem *PaletteItem(KrDesignerWindow *w, const QString &guid)
-    {
-        QListWidget *list = w->Form()->lstPalette;
-        for (int i = 0; i < list->count(); ++i)
-            if (list->item(i)->data(Qt::UserRole).toString() == guid)
-                return list->item(i);
-        return nullptr;
-    }
-
-    // Clicks the palette entry, then the page at pos: a symbol as a user places it.
-    static TKrSymbol *PlaceByClicks(KrDesignerWindow *w, const QString &guid, const QPoint &pos)
-    {
-        QListWidget *list = w->Form()->lstPalette;
-        QListWidgetItem *item = PaletteItem(w, guid);
-        if (!item)
-            return nullptr;
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-        const int before = int(w->Page()->Symbols().size());
-        QTest::mouseClick(w->Overlay(), Qt::LeftButton, {}, pos);
-        if (w->Page()->Symbols().size() != before + 1)
-            return nullptr;
-        return w->SelectedSymbol();
-    }
-
-    static void Drag(QWidget *on, const QPoint &from, const QPoint &to)
-    {
-        QTest::mousePress(on, Qt::LeftButton, {}, from);
-        QMouseEvent move(QEvent::MouseMove, QPointF((from + to) / 2), on->mapToGlobal(QPointF((from + to) / 2)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(on, &move);
-        QMouseEvent move2(QEvent::MouseMove, QPointF(to), on->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(on, &move2);
-        QTest::mouseRelease(on, Qt::LeftButton, {}, to);
+        return DesignerDriver::Window();
     }
 
 private slots:
@@ -83,11 +44,7 @@ private slots:
 
     void cleanup()
     {
-        if (m_w) {
-            DialogAnswerer no(QMessageBox::No);
-            m_w->close();
-            m_w.reset();
-        }
+        CloseWindow();
     }
 
     void paletteShowsLibrariesAndRefusedOnes()

@@ -6,6 +6,8 @@
 // listed greyed with the reason, and damaged page files made from the sample
 // page that load what is sound with one message.
 
+#include "KrComponentIds.h"
+#include "DesignerDriver.h"
 #include "DialogAnswerer.h"
 #include "KeloProServer.h"
 #include "KrDesignOverlay.h"
@@ -30,13 +32,7 @@
 
 namespace {
 
-const QString kFloor = QStringLiteral("{5B8C2E71-3D4A-4F6B-9E12-7A0C4D8E1F23}");
-const QString kOpen = QStringLiteral("{9D41A6C3-72E8-4B05-A3F9-1C6E8B2D4A57}");
-const QString kClose = QStringLiteral("{E2F75B18-6C93-4D2A-8B47-5F0D3A91C6E4}");
-const QString kBistate = QStringLiteral("{F14DA0D5-97BD-4ADD-9E96-D251F74613F7}");
-const QString kGlider = QStringLiteral("{AC44F756-6857-4896-9DD4-00C6F6F4E1AA}");
-const QString kTextView = QStringLiteral("{E52256BB-8049-4B94-87CB-31B92E3AB9DE}");
-const QString kLauncher = QStringLiteral("{8D98DFEE-A180-4674-8FBA-41650081DEE0}");
+using namespace krcomponentids;
 const QString kUnknown = QStringLiteral("{0BADC0DE-0000-4000-8000-000000000002}");
 
 struct Component {
@@ -96,57 +92,10 @@ bool TypeInto(QWidget *editor, const QVariant &value)
 
 } // namespace
 
-class TestDesignerComponents : public QObject {
+class TestDesignerComponents : public DesignerDriver {
     Q_OBJECT
 
-    std::unique_ptr<KrDesignerWindow> m_w;
     QTemporaryDir m_dir;
-
-    KrDesignerWindow *Window()
-    {
-        m_w.reset();
-        m_w = std::make_unique<KrDesignerWindow>();
-        m_w->resize(1200, 800);
-        m_w->show();
-        if (!QTest::qWaitForWindowExposed(m_w.get()))
-            qWarning("window not exposed");
-        return m_w.get();
-    }
-
-    static QListWidgetItem *PaletteItem(KrDesignerWindow *w, const QString &guid)
-    {
-        QListWidget *list = w->Form()->lstPalette;
-        for (int i = 0; i < list->count(); ++i)
-            if (list->item(i)->data(Qt::UserRole).toString() == guid)
-                return list->item(i);
-        return nullptr;
-    }
-
-    // Clicks the palette entry, then the page: a symbol as a user places it.
-    static TKrSymbol *PlaceByClicks(KrDesignerWindow *w, const QString &guid, const QPoint &pos)
-    {
-        QListWidget *list = w->Form()->lstPalette;
-        QListWidgetItem *item = PaletteItem(w, guid);
-        if (!item)
-            return nullptr;
-        list->scrollToItem(item);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-        const int before = int(w->Page()->Symbols().size());
-        QTest::mouseClick(w->Overlay(), Qt::LeftButton, {}, pos);
-        if (w->Page()->Symbols().size() != before + 1)
-            return nullptr;
-        return w->SelectedSymbol();
-    }
-
-    static void Drag(QWidget *on, const QPoint &from, const QPoint &to)
-    {
-        QTest::mousePress(on, Qt::LeftButton, {}, from);
-        for (const QPoint &p : {(from + to) / 2, to}) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(p), on->mapToGlobal(QPointF(p)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(on, &move);
-        }
-        QTest::mouseRelease(on, Qt::LeftButton, {}, to);
-    }
 
     QString Write(const QString &name, const QByteArray &data)
     {
@@ -155,21 +104,6 @@ class TestDesignerComponents : public QObject {
         if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
             qFatal("cannot write %s", qPrintable(path));
         return path;
-    }
-
-    static QByteArray Read(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    static quint32 RecordCount(const QByteArray &page)
-    {
-        TKeloStream in(page);
-        in.ReadUInt32();
-        in.ReadUInt16();
-        in.EnterBlock();
-        return in.ReadUInt32();
     }
 
 private slots:
@@ -196,11 +130,7 @@ private slots:
 
     void cleanup()
     {
-        if (m_w) {
-            DialogAnswerer no(QMessageBox::No);
-            m_w->close();
-            m_w.reset();
-        }
+        CloseWindow();
     }
 
     void paletteListsTheSevenAndGreysTheRefused()

@@ -4,6 +4,7 @@
 // beside the page, and damaged files (truncated, bit flips, unknown libraries,
 // 100,000 symbols, nesting 1,000 deep) that load what is sound with one message.
 
+#include "DesignerDriver.h"
 #include "DialogAnswerer.h"
 #include "KeloProServer.h"
 #include "KrDesignerWindow.h"
@@ -55,10 +56,9 @@ struct PageWriter {
     }
 };
 
-class TestDesignerPages : public QObject {
+class TestDesignerPages : public DesignerDriver {
     Q_OBJECT
 
-    std::unique_ptr<KrDesignerWindow> m_w;
     QTemporaryDir m_dir;
     QByteArray m_symbolDesign; // design data of a test symbol as its library writes it
     QByteArray m_panelDesign;
@@ -81,27 +81,12 @@ class TestDesignerPages : public QObject {
         return path;
     }
 
-    static QByteArray Read(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
     static QByteArray DesignOf(TKrSymbol *s)
     {
         TSymbolStream st;
         QStringList files;
         s->SaveToStream(st, files);
         return st.Data();
-    }
-
-    static quint32 RecordCount(const QByteArray &page)
-    {
-        TKeloStream in(page);
-        in.ReadUInt32();
-        in.ReadUInt16();
-        in.EnterBlock();
-        return in.ReadUInt32();
     }
 
 private slots:
@@ -125,11 +110,7 @@ private slots:
 
     void cleanup()
     {
-        if (m_w) {
-            DialogAnswerer no(QMessageBox::No);
-            m_w->close();
-            m_w.reset();
-        }
+        CloseWindow();
     }
 
     void saveAndReloadByteForByte()

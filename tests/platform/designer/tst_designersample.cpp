@@ -6,6 +6,7 @@
 // their floor, and the launcher starts KR715Config on its transmitter from the
 // designer's own folder. Back in design mode the page is as it was.
 
+#include "DesignerDriver.h"
 #include "DialogAnswerer.h"
 #include "KeloProServer.h"
 #include "KrDesignerWindow.h"
@@ -18,18 +19,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class TestDesignerSample : public QObject {
+class TestDesignerSample : public DesignerDriver {
     Q_OBJECT
 
-    std::unique_ptr<KrDesignerWindow> m_w;
     QTemporaryDir m_dir;
     QString m_page; // a copy of the sample: run-time data is written beside it
-
-    static QByteArray Read(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
     KrDesignerWindow *Open()
     {
@@ -64,11 +58,7 @@ private slots:
 
     void cleanup()
     {
-        if (m_w) {
-            DialogAnswerer no(QMessageBox::No);
-            m_w->close();
-            m_w.reset();
-        }
+        CloseWindow();
     }
 
     void loadsWholeWithTheSevenComponents()
