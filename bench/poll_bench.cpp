@@ -16,6 +16,7 @@
 // process's CPU time (CLOCK_PROCESS_CPUTIME_ID), so waiting and other processes do
 // not count.
 
+#include "BenchCommon.h"
 #include "ConfigKR715U.h"
 #include "KeloProServer.h"
 #include "PollCycle.h"
@@ -36,34 +37,6 @@
 
 namespace {
 
-// Every variable of the device given, with the settings that make every Data-tab
-// value derivable: current output on flow, batch control, counting on flow.
-const char *const NetworkJson = R"({"devices":[{"physId":"FT1","deviceType":715,"frozen":true,"variables":{
-  ".MeterSize":2.5, ".Ti":10, ".PiCode":0, ".Meternumber":2018918144, ".Scale":100,
-  ".Code1":2097152, ".Code2":555812352, ".Code3":539112448,
-  ".Flow":12.5, ".Volume1":1234.5, ".Volume2":10.25, ".InstantFlow":13, ".TCFlow":12.4,
-  ".Temperature":21.5, ".SetPoint":500, ".Input1":1, ".Output2":1, ".Output3":0, ".Available":3.25}}]})";
-
-double cpuMicroseconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1))];
-}
-
 // Counts the paint events of each widget while it is installed.
 class PaintCounter : public QObject {
 public:
@@ -79,6 +52,10 @@ public:
 
 } // namespace
 
+using bench::cpuMicroseconds;
+using bench::median;
+using bench::percentile;
+
 int main(int argc, char **argv)
 {
     const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
@@ -87,15 +64,11 @@ int main(int argc, char **argv)
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
-    qunsetenv("KELO_PRO_TRACE");
+    bench::usePrivateFolders(home);
     const QString networkPath = home.filePath(QStringLiteral("network.json"));
     {
         QFile file(networkPath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(NetworkJson) < 0)
+        if (!file.open(QIODevice::WriteOnly) || file.write(bench::FrozenKr715Network) < 0)
             return 1;
     }
     qputenv("KELO_PRO_NETWORK", networkPath.toLocal8Bit());

@@ -12,6 +12,7 @@
 // Then, on the same network, "kr715ctl read" of 100 further KR 715 (FT001 ... FT100)
 // as a user starts it, through each server: median of 5 runs (goal: under 2 s).
 
+#include "BenchCommon.h"
 #include "ConfigKR715U.h"
 #include "KeloProClient.h"
 #include "KeloProServer.h"
@@ -37,24 +38,8 @@
 
 namespace {
 
-const char *const NetworkJson = R"({"devices":[{"physId":"FT1","deviceType":715,"frozen":true,"variables":{
-  ".MeterSize":2.5, ".Ti":10, ".PiCode":0, ".Meternumber":2018918144, ".Scale":100,
-  ".Code1":2097152, ".Code2":555812352, ".Code3":539112448,
-  ".Flow":12.5, ".Volume1":1234.5, ".Volume2":10.25, ".InstantFlow":13, ".TCFlow":12.4,
-  ".Temperature":21.5, ".SetPoint":500, ".Input1":1, ".Output2":1, ".Output3":0, ".Available":3.25}}]})";
-
-double cpuMicroseconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e6 + t.tv_nsec / 1e3;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1))];
-}
+using bench::cpuMicroseconds;
+using bench::percentile;
 
 struct Result {
     std::vector<double> wall;
@@ -98,7 +83,7 @@ Result measure(const char *choice, int cycles)
 // The benchmark's network: FT1 for the ticks and FT001 ... FT100 for the command line.
 QByteArray networkWithHundredDevices(QStringList &physIds)
 {
-    QJsonObject network = QJsonDocument::fromJson(NetworkJson).object();
+    QJsonObject network = QJsonDocument::fromJson(bench::FrozenKr715Network).object();
     QJsonArray devices = network.value(QStringLiteral("devices")).toArray();
     for (int i = 1; i <= 100; ++i) {
         const QString id = QStringLiteral("FT%1").arg(i, 3, 10, QLatin1Char('0'));
@@ -168,11 +153,7 @@ int main(int argc, char **argv)
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
-    qunsetenv("KELO_PRO_TRACE");
+    bench::usePrivateFolders(home);
     qunsetenv("KELO_PRO_TIMEOUT_MS");
     const QString networkPath = home.filePath(QStringLiteral("network.json"));
     QStringList physIds;

@@ -8,6 +8,7 @@
 //
 // Runs on the offscreen platform with private settings folders unless QT_QPA_PLATFORM
 // is set. Times are the process's CPU time (CLOCK_PROCESS_CPUTIME_ID).
+#include "BenchCommon.h"
 #include "BusMonitorU.h"
 #include "ConfigKR715U.h"
 #include "KRTools.h"
@@ -30,17 +31,10 @@
 namespace {
 double cpuSeconds()
 {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+    return bench::cpuMicroseconds() / 1e6;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
+using bench::median;
 } // namespace
 
 int main(int argc, char **argv)
@@ -50,11 +44,7 @@ int main(int argc, char **argv)
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
-    qunsetenv("KELO_PRO_TRACE");
+    bench::usePrivateFolders(home);
     qunsetenv("KELO_PRO_NETWORK"); // the default network: FT101 flows
 
     QApplication app(argc, argv);

@@ -87,6 +87,9 @@ private:
     int dump();
     int apply();
     int diff();
+    // The register texts of one device for a command; when the device cannot be
+    // identified or read, says why (standard error, and a JSON line) and gives false.
+    bool readRegistersOf(const QString &command, const QString &id, std::array<QString, 9> &texts);
 
     Options m_options;
     TKRLanguage m_lanTrans;
@@ -358,6 +361,21 @@ int Tool::read()
     return anyFailed ? ExitDeviceFailed : ExitOk;
 }
 
+bool Tool::readRegistersOf(const QString &command, const QString &id, std::array<QString, 9> &texts)
+{
+    CtlDevice device(*m_server, id, translator());
+    CtlIdentity identity;
+    CtlFailure failure;
+    if (device.identify(identity, failure) && device.readRegisters(texts, failure))
+        return true;
+    ctlErr(id + QStringLiteral(": ") + failure.text);
+    if (m_options.json)
+        ctlJson({{QStringLiteral("command"), command}, {QStringLiteral("ok"), false},
+                 {QStringLiteral("physId"), id}, {QStringLiteral("error"), failure.text},
+                 {QStringLiteral("errorCode"), failure.code}});
+    return false;
+}
+
 // --- dump -----------------------------------------------------------------------
 
 int Tool::dump()
@@ -365,18 +383,9 @@ int Tool::dump()
     const QString id = m_options.arguments.first();
     if (!ensureServer())
         return ExitUsage;
-    CtlDevice device(*m_server, id, translator());
-    CtlIdentity identity;
-    CtlFailure failure;
     std::array<QString, 9> texts;
-    if (!device.identify(identity, failure) || !device.readRegisters(texts, failure)) {
-        ctlErr(id + QStringLiteral(": ") + failure.text);
-        if (m_options.json)
-            ctlJson({{QStringLiteral("command"), QStringLiteral("dump")}, {QStringLiteral("ok"), false},
-                     {QStringLiteral("physId"), id}, {QStringLiteral("error"), failure.text},
-                     {QStringLiteral("errorCode"), failure.code}});
+    if (!readRegistersOf(QStringLiteral("dump"), id, texts))
         return ExitDeviceFailed;
-    }
     QStringList registers;
     for (int reg = 1; reg <= 8; ++reg)
         registers.append(configfile::savedText(reg, texts[static_cast<size_t>(reg)]));
@@ -476,18 +485,9 @@ int Tool::diff()
         return ExitUsage;
     if (!ensureServer())
         return ExitUsage;
-    CtlDevice device(*m_server, id, translator());
-    CtlIdentity identity;
-    CtlFailure failure;
     std::array<QString, 9> onDevice;
-    if (!device.identify(identity, failure) || !device.readRegisters(onDevice, failure)) {
-        ctlErr(id + QStringLiteral(": ") + failure.text);
-        if (m_options.json)
-            ctlJson({{QStringLiteral("command"), QStringLiteral("diff")}, {QStringLiteral("ok"), false},
-                     {QStringLiteral("physId"), id}, {QStringLiteral("error"), failure.text},
-                     {QStringLiteral("errorCode"), failure.code}});
+    if (!readRegistersOf(QStringLiteral("diff"), id, onDevice))
         return ExitUsage;
-    }
 
     CtlTable table({tr(QStringLiteral("Setting")), tr(QStringLiteral("Device")), tr(QStringLiteral("File"))});
     QJsonArray differences;
