@@ -401,7 +401,7 @@ void TKRGlider::Paint()
     m_sliderFrame->SetBounds(m_slider);
     m_sliderFrame->Paint(canvas);
     m_sliderImage->Paint(canvas, m_sliderFrame->GetClipRect());
-    if (m_errorShown)
+    if (m_linkError.shown)
         m_errorImage->Paint(canvas, ClientRect());
 }
 
@@ -496,13 +496,13 @@ void TKRGlider::ScaleChanged(QObject *)
 
 void TKRGlider::DataReady(QObject *)
 {
-    m_errorCode = 0;
-    m_fatal = false;
+    m_linkError.code = 0;
+    m_linkError.fatal = false;
     const QVariant value = m_link->GetInValue();
-    if (m_fatal)
+    if (m_linkError.fatal)
         return; // a fatal error arrived meanwhile
-    if (m_errorCode == 0 && m_errorShown) {
-        m_errorShown = false;
+    if (m_linkError.code == 0 && m_linkError.shown) {
+        m_linkError.shown = false;
         Repaint();
     }
     if (value != m_lastValue) {
@@ -521,9 +521,7 @@ void TKRGlider::DataReady(QObject *)
 
 void TKRGlider::LinkError(QObject *)
 {
-    m_errorCode = m_link->GetErrorCode();
-    m_fatal = m_link->IsErrorCodeFatal(m_errorCode);
-    m_errorShown = true;
+    m_linkError.Take(*m_link);
     Repaint();
 }
 
@@ -531,9 +529,7 @@ void TKRGlider::PhysIdChanged(QObject *)
 {
     if (!GrundI()->GetVisible())
         return;
-    m_errorShown = false;
-    m_link->SetEnable(HasPhysId());
-    m_errorShown = m_link->GetErrorCode() != 0;
+    m_linkError.Follow(*m_link, HasPhysId());
     Repaint();
 }
 

@@ -7,6 +7,7 @@
 
 #include "ChildElements.h"
 #include "Krsymbols.h"
+#include "LinkErrorState.h"
 
 #include <QVariant>
 
@@ -49,8 +50,8 @@ public:
 
     void SetMirrored(bool mirrored) { m_mirrored = mirrored; }
     QVariant LastValue() const { return m_lastValue; }
-    bool ErrorShown() const { return m_errorShown; }
-    int ErrorCode() const { return m_errorCode; }
+    bool ErrorShown() const { return m_linkError.shown; }
+    int ErrorCode() const { return m_linkError.code; }
     int DragState() const { return m_dragState; }
     QRect SliderRect() const { return m_slider.toQRect(); }
     QRect TrackRect() const { return m_trackRect.toQRect(); }
@@ -95,9 +96,7 @@ private:
     TKRImage *m_sliderImage = nullptr;
     TKRImage *m_trackImage = nullptr;
     TKRImage *m_errorImage = nullptr;
-    bool m_errorShown = false;
-    qint32 m_errorCode = 0;
-    bool m_fatal = false;
+    KrLinkErrorState m_linkError;
     quint8 m_dragState = dsIdle;
     qint32 m_grabX = 0;
     qint32 m_grabY = 0;

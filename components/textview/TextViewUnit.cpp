@@ -50,7 +50,7 @@ TKRValueText::TKRValueText(TKrComponent *owner) : TKrGraphicControl(owner)
     m_errorImage->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRValueText", "Error image")));
     m_errorImage->SetKind(TKRImage::ikOverlay);
     m_lastValue = QVariant(0);
-    m_errorShown = false;
+    m_linkError.shown = false;
     m_link = new TKrKeloTimer(this);
     m_link->SetName(ElementLabel(QT_TRANSLATE_NOOP("TKRValueText", "Variable link")));
     m_link->SetOnDataReadyEvent([this](QObject *sender) { DataReady(sender); });
@@ -195,7 +195,7 @@ void TKRValueText::Paint()
         }
     }
     m_text->Paint(canvas);
-    if (m_errorShown)
+    if (m_linkError.shown)
         m_errorImage->Paint(canvas, clip);
 }
 
@@ -268,11 +268,11 @@ void TKRValueText::ApplyValue(const QString &typed)
     try {
         if (HasPhysId()) {
             m_link->SetValue(v);
-            m_errorShown = m_link->GetErrorCode() != 0;
-            if (!m_errorShown) {
+            m_linkError.shown = m_link->GetErrorCode() != 0;
+            if (!m_linkError.shown) {
                 v = m_link->GetValue();
-                m_errorShown = m_link->GetErrorCode() != 0;
-                if (!m_errorShown)
+                m_linkError.shown = m_link->GetErrorCode() != 0;
+                if (!m_linkError.shown)
                     m_lastValue = v;
             }
         }
@@ -286,13 +286,13 @@ void TKRValueText::ApplyValue(const QString &typed)
 
 void TKRValueText::DataReady(QObject *)
 {
-    m_errorCode = 0;
-    m_fatal = false;
+    m_linkError.code = 0;
+    m_linkError.fatal = false;
     const QVariant value = m_link->GetInValue();
-    if (m_fatal)
+    if (m_linkError.fatal)
         return; // a fatal error arrived meanwhile
-    if (m_errorCode == 0 && m_errorShown) {
-        m_errorShown = false;
+    if (m_linkError.code == 0 && m_linkError.shown) {
+        m_linkError.shown = false;
         Validate();
     }
     // A value that shows as the text already on screen needs no paint.
@@ -307,9 +307,7 @@ void TKRValueText::DataReady(QObject *)
 
 void TKRValueText::LinkError(QObject *)
 {
-    m_errorCode = m_link->GetErrorCode();
-    m_fatal = m_link->IsErrorCodeFatal(m_errorCode);
-    m_errorShown = true;
+    m_linkError.Take(*m_link);
     Validate();
 }
 
@@ -317,8 +315,6 @@ void TKRValueText::PhysIdChanged(QObject *)
 {
     if (!GrundI()->GetVisible())
         return;
-    m_errorShown = false;
-    m_link->SetEnable(HasPhysId());
-    m_errorShown = m_link->GetErrorCode() != 0;
+    m_linkError.Follow(*m_link, HasPhysId());
     Validate();
 }

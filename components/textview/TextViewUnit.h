@@ -6,6 +6,7 @@
 
 #include "ChildElements.h"
 #include "Krsymbols.h"
+#include "LinkErrorState.h"
 
 #include <QVariant>
 
@@ -38,8 +39,8 @@ public:
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
     QVariant LastValue() const { return m_lastValue; }
-    bool ErrorShown() const { return m_errorShown; }
-    int ErrorCode() const { return m_errorCode; }
+    bool ErrorShown() const { return m_linkError.shown; }
+    int ErrorCode() const { return m_linkError.code; }
     int DisplayMode() const;
 
     // A value as plain text: numbers in the shortest general form with at most
@@ -62,9 +63,7 @@ private:
 
     QVariant m_lastValue;
     TKrKeloTimer *m_link = nullptr;
-    bool m_errorShown = false;
-    qint32 m_errorCode = 0;
-    bool m_fatal = false;
+    KrLinkErrorState m_linkError;
     TKRImage *m_background = nullptr;
     TKRImage *m_errorImage = nullptr;
     TKrText *m_text = nullptr;
