@@ -82,7 +82,10 @@ TKRComboBox *RegisterEditor::list(const char *name) const
 
 TKREdit *RegisterEditor::registerEdit(int reg) const
 {
-    return m_session.controls.get<TKREdit>(QStringLiteral("edConE%1").arg(reg));
+    static const QString Names[] = {QString(), QStringLiteral("edConE1"), QStringLiteral("edConE2"),
+                                    QStringLiteral("edConE3"), QStringLiteral("edConE4"), QStringLiteral("edConE5"),
+                                    QStringLiteral("edConE6"), QStringLiteral("edConE7"), QStringLiteral("edConE8")};
+    return reg >= 1 && reg <= 8 ? m_session.controls.get<TKREdit>(Names[reg]) : nullptr;
 }
 
 QString RegisterEditor::registerText(int reg) const

@@ -232,8 +232,20 @@ KeloProServer::Member KeloProServer::lookup(const QString &member)
         {QLatin1String("DoRead"), Member::DoRead},
         {QLatin1String("DoWrite"), Member::DoWrite},
     };
+    // Member names are ASCII and compared without regard to case.
+    const auto sameName = [&member](QLatin1String name) {
+        if (name.size() != member.size())
+            return false;
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            const char16_t a = member.at(i).unicode();
+            const char16_t b = static_cast<unsigned char>(name.at(i).toLatin1());
+            if (a != b && !(a >= u'A' && a <= u'Z' && a + 32 == b) && !(a >= u'a' && a <= u'z' && a - 32 == b))
+                return false;
+        }
+        return true;
+    };
     for (const Entry &e : entries) {
-        if (e.name.size() == member.size() && member.compare(e.name, Qt::CaseInsensitive) == 0)
+        if (sameName(e.name))
             return e.member;
     }
     return Member::Unknown;
@@ -458,25 +470,39 @@ void KeloProServer::select(const QString &name)
     m_selectionOutcome = Outcome::NoError;
     m_selectionText.clear();
 
-    const QString lower = name.toLower();
-    if (SimDevice *device = m_network->deviceByLowerId(lower)) {
-        m_device = device;
-    } else {
-        const qsizetype dot = lower.lastIndexOf(QLatin1Char('.'));
-        SimDevice *owner = dot > 0 ? m_network->deviceByLowerId(lower.left(dot)) : nullptr;
-        if (!owner) {
-            m_selectionOutcome = Outcome::UnknownPhysId;
-            m_selectionText = QStringLiteral("Unknown PhysId: %1").arg(name);
+    if (m_resolvedGeneration != m_network->generation() || m_resolved.size() > 1024) {
+        m_resolved.clear();
+        m_resolvedGeneration = m_network->generation();
+    }
+    auto known = m_resolved.constFind(name);
+    if (known == m_resolved.cend()) {
+        Resolved r;
+        const QString lower = name.toLower();
+        if (SimDevice *device = m_network->deviceByLowerId(lower)) {
+            r.device = device;
         } else {
-            m_device = owner;
-            m_selectedVariable = lower.mid(dot);
-            m_variable = owner->variableIndex(m_selectedVariable);
-            if (m_variable < 0) {
-                m_selectionOutcome = Outcome::UnknownVariable;
-                m_selectionText = QStringLiteral("Unknown variable: %1").arg(name);
+            const qsizetype dot = lower.lastIndexOf(QLatin1Char('.'));
+            SimDevice *owner = dot > 0 ? m_network->deviceByLowerId(lower.left(dot)) : nullptr;
+            if (!owner) {
+                r.outcome = Outcome::UnknownPhysId;
+                r.text = QStringLiteral("Unknown PhysId: %1").arg(name);
+            } else {
+                r.device = owner;
+                r.selectedVariable = lower.mid(dot);
+                r.variable = owner->variableIndex(r.selectedVariable);
+                if (r.variable < 0) {
+                    r.outcome = Outcome::UnknownVariable;
+                    r.text = QStringLiteral("Unknown variable: %1").arg(name);
+                }
             }
         }
+        known = m_resolved.insert(name, r);
     }
+    m_device = known->device;
+    m_variable = known->variable;
+    m_selectedVariable = known->selectedVariable;
+    m_selectionOutcome = known->outcome;
+    m_selectionText = known->text;
     m_outcome = m_selectionOutcome;
     m_outcomeText = m_selectionText;
 }

@@ -96,6 +96,18 @@ private:
     QString m_outcomeText;          // its text when it is not 0
 
     std::shared_ptr<QFile> m_trace;
+
+    // What a name selects, as select() worked it out: a program selects the same few
+    // names over and over. Valid while the network's devices stay the same.
+    struct Resolved {
+        SimDevice *device = nullptr;
+        int variable = -1;
+        QString selectedVariable;
+        int outcome = 0;
+        QString text;
+    };
+    QHash<QString, Resolved> m_resolved;
+    quint64 m_resolvedGeneration = 0;
 };
 
 // Registers the ProgID "KELO.PRO": each created object is a client of the

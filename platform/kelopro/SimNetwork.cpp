@@ -414,6 +414,7 @@ std::unique_ptr<SimDevice> SimNetwork::takeDevice(const QString &physId)
     if (!device)
         return nullptr;
     m_byId.remove(lower);
+    ++m_generation;
     const auto it = std::find_if(m_devices.begin(), m_devices.end(), [device](const auto &d) { return d.get() == device; });
     std::unique_ptr<SimDevice> taken = std::move(*it);
     m_devices.erase(it);
@@ -427,6 +428,7 @@ SimDevice &SimNetwork::addDevice(std::unique_ptr<SimDevice> device)
         throw NetworkError(QStringLiteral("PhysId \"%1\" is already used in the network").arg(quoted(device->physId())));
     SimDevice &ref = *device;
     m_byId.insert(lower, &ref);
+    ++m_generation;
     m_devices.push_back(std::move(device));
     return ref;
 }

@@ -59,6 +59,9 @@ public:
     // nullptr when unknown. Used to move devices of a freshly read network file into
     // a running one.
     std::unique_ptr<SimDevice> takeDevice(const QString &physId);
+    // Changes whenever a device joins or leaves, so that what was looked up by PhysId
+    // can be kept until then.
+    quint64 generation() const { return m_generation; }
 
     SimClock &clock() { return m_clock; }
     const SimClock &clock() const { return m_clock; }
@@ -66,6 +69,7 @@ public:
 private:
     std::vector<std::unique_ptr<SimDevice>> m_devices;
     QHash<QString, SimDevice *> m_byId;
+    quint64 m_generation = 0;
     SimClock m_clock;
 };
 

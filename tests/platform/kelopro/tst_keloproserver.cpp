@@ -131,6 +131,37 @@ private slots:
         QCOMPARE(server->get(QStringLiteral("vAlUe")).toDouble(), 51.0);
     }
 
+    // A name selected before keeps up with devices that leave and join the running
+    // network (as the service's network file brings them).
+    void selectionFollowsDevicesJoiningAndLeaving()
+    {
+        auto network = kelopro::SimNetwork::fromJson(TestNetwork, QStringLiteral("test network"));
+        KeloProServer live(network, QString());
+        Client c(live);
+        QCOMPARE(c.read(QStringLiteral("A1.Flow")).toDouble(), 12.5);
+        QCOMPARE(c.code(), 0);
+        c.select(QStringLiteral("E6.Flow"));
+        const int unknownId = c.code();
+        QVERIFY(unknownId != 0);
+
+        std::unique_ptr<kelopro::SimDevice> a1 = network->takeDevice(QStringLiteral("A1"));
+        QVERIFY(a1);
+        c.select(QStringLiteral("A1.Flow"));
+        QCOMPARE(c.code(), unknownId);
+        QVERIFY(c.text().contains(QStringLiteral("A1.Flow")));
+
+        auto other = kelopro::SimNetwork::fromJson(
+            R"({"devices":[{"physId":"E6","deviceType":715,"frozen":true,"variables":{".Flow":7.5}}]})",
+            QStringLiteral("joining"));
+        network->addDevice(other->takeDevice(QStringLiteral("E6")));
+        QCOMPARE(c.read(QStringLiteral("E6.Flow")).toDouble(), 7.5);
+        QCOMPARE(c.code(), 0);
+
+        network->addDevice(std::move(a1));
+        QCOMPARE(c.read(QStringLiteral("A1.Flow")).toDouble(), 12.5);
+        QCOMPARE(c.code(), 0);
+    }
+
     void everyKr715VariableIsServed()
     {
         Client &c = *client;
