@@ -4,7 +4,6 @@
 #include "EnableUnit.h"
 #include "KrComponentEntry.h"
 #include "Keloclip.h"
-#include "Krvisible.h"
 #include "Namechanged.h"
 
 #include <QAction>
@@ -684,12 +683,7 @@ void TKRBistate::DblClick()
 void TKRBistate::Paint()
 {
     TKrGraphicControl::Paint();
-    if (!GrundI()->GetVisible()) {
-        GrundI()->SetVisible(IsVisible(this));
-        if (!GrundI()->GetVisible())
-            return;
-    }
-    QPainter *canvas = Canvas();
+    QPainter *canvas = PaintCanvas();
     if (!canvas)
         return;
     if (TKRActionCollection *c = CollectionOfState())

@@ -2,7 +2,6 @@
 
 #include "Divunit.h"
 #include "KrComponentEntry.h"
-#include "Krvisible.h"
 
 #include <QPointer>
 
@@ -48,11 +47,7 @@ void TKRClose::Rotate_Mirror(TRotateFunction function, const QPoint &centre)
 
 void TKRClose::Paint()
 {
-    if (!GrundI()->GetVisible())
-        GrundI()->SetVisible(IsVisible(this));
-    if (!GrundI()->GetVisible())
-        return;
-    QPainter *canvas = Canvas();
+    QPainter *canvas = PaintCanvas();
     if (!canvas)
         return;
     TKrGraphicControl::Paint();

@@ -401,9 +401,7 @@ void TKRWorkFloor::SetName(const QString &name)
 
 void TKRWorkFloor::Paint()
 {
-    if (!GrundI()->GetVisible())
-        GrundI()->SetVisible(IsVisible(this));
-    if (!GrundI()->GetVisible() && m_armed)
+    if (!KnownVisible() && m_armed)
         return;
     QPainter *canvas = Canvas();
     if (!canvas)

@@ -2,7 +2,6 @@
 
 #include "Divunit.h"
 #include "KrComponentEntry.h"
-#include "Krvisible.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -382,11 +381,7 @@ void TKRGlider::SetBounds(int left, int top, int width, int height)
 
 void TKRGlider::Paint()
 {
-    if (!GrundI()->GetVisible())
-        GrundI()->SetVisible(IsVisible(this));
-    if (!GrundI()->GetVisible())
-        return;
-    QPainter *canvas = Canvas();
+    QPainter *canvas = PaintCanvas();
     if (!canvas)
         return;
     m_frame->Paint(canvas);

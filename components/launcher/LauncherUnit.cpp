@@ -4,7 +4,6 @@
 #include "ExecuteDetails.h"
 #include "ExecuteSearch.h"
 #include "KrComponentEntry.h"
-#include "Krvisible.h"
 #include "Timerservice.h"
 
 #include <QCoreApplication>
@@ -65,9 +64,7 @@ bool TKRExecute::GetInterface(const TGUID &iid, void **obj)
 
 void TKRExecute::Paint()
 {
-    if (!GrundI()->GetVisible())
-        GrundI()->SetVisible(IsVisible(this));
-    if (!GrundI()->GetVisible())
+    if (!KnownVisible())
         return;
     TRect inner;
     if (m_pressed) {

@@ -4,7 +4,6 @@
 #include "Divunit.h"
 #include "Keloclip.h"
 #include "KrComponentEntry.h"
-#include "Krvisible.h"
 #include "Namechanged.h"
 #include "OpenListU.h"
 
@@ -255,11 +254,7 @@ void TKROpen::FloorStateChanged(bool) {}
 
 void TKROpen::Paint()
 {
-    if (!GrundI()->GetVisible())
-        GrundI()->SetVisible(IsVisible(this));
-    if (!GrundI()->GetVisible())
-        return;
-    QPainter *canvas = Canvas();
+    QPainter *canvas = PaintCanvas();
     if (!canvas)
         return;
     TKrGraphicControl::Paint();

@@ -1,7 +1,6 @@
 #include "TextViewUnit.h"
 
 #include "KrComponentEntry.h"
-#include "Krvisible.h"
 
 #include <QDateTime>
 #include <QCoreApplication>
@@ -174,11 +173,7 @@ void TKRValueText::SetBounds(int left, int top, int width, int height)
 
 void TKRValueText::Paint()
 {
-    if (!GrundI()->GetVisible())
-        GrundI()->SetVisible(IsVisible(this));
-    if (!GrundI()->GetVisible())
-        return;
-    QPainter *canvas = Canvas();
+    QPainter *canvas = PaintCanvas();
     if (!canvas)
         return;
     m_frame->Paint(canvas);

@@ -228,6 +228,13 @@ void TKrSymbol::DoContextPopup(const QPoint &mousePos, bool &handled)
     }
 }
 
+bool TKrSymbol::KnownVisible()
+{
+    if (!m_grundI.GetVisible())
+        m_grundI.SetVisible(IsVisible(this));
+    return m_grundI.GetVisible();
+}
+
 bool TKrSymbol::GetShown()
 {
     return KrIsShown(this);

@@ -116,6 +116,11 @@ public:
     // ---- helpers ----
     TGrundIImp *GrundI() { return &m_grundI; }
     QPainter *Canvas() const { return m_canvas; }
+    // Whether the symbol is to be drawn: until it has been seen visible, each call asks
+    // IsVisible again and keeps the answer.
+    bool KnownVisible();
+    // Canvas() when the symbol is to be drawn and is painting now; nullptr otherwise.
+    QPainter *PaintCanvas() { return KnownVisible() ? m_canvas : nullptr; }
     TRect ClientRect() const { return TRect(0, 0, width(), height()); }
     TRect BoundsRect() const { return TRect(x(), y(), x() + width(), y() + height()); }
     // The bounds a rotatable symbol takes for a rotate function: turned a quarter about
