@@ -38,27 +38,9 @@ private:
 
 // ---------------------------------------------------------------- TKRPhysIdNotifier
 
-TKRPhysIdNotifier::TKRPhysIdNotifier(TKrComponent *owner) : TKrChild(owner)
+TKRPhysIdNotifier::TKRPhysIdNotifier(TKrComponent *owner) : TKrPhysIdRelay(owner)
 {
     SetShowInTree(false);
-}
-
-bool TKRPhysIdNotifier::GetInterface(const TGUID &iid, void **obj)
-{
-    KR_OFFER_INTERFACE(IKrPhysIdNotify)
-    return TKrChild::GetInterface(iid, obj);
-}
-
-void TKRPhysIdNotifier::PhysIdChanging()
-{
-    if (OnPhysIdChanging)
-        OnPhysIdChanging(this);
-}
-
-void TKRPhysIdNotifier::PhysIdChanged()
-{
-    if (OnPhysIdChanged)
-        OnPhysIdChanged(this);
 }
 
 // ---------------------------------------------------------------- TKRBistate

@@ -10,6 +10,7 @@
 #include "ChildElements.h"
 #include "Krsymbols.h"
 #include "OpenFloorInterface.h"
+#include "PhysIdRelay.h"
 
 #include <QPointer>
 
@@ -17,18 +18,10 @@ class TEnableForm;
 
 // The hidden element that receives the PhysId notifications of the floor the
 // symbol sits on and forwards each to an event of its own.
-class TKRPhysIdNotifier : public TKrChild, public IKrPhysIdNotify {
+class TKRPhysIdNotifier : public TKrPhysIdRelay {
     Q_OBJECT
 public:
     explicit TKRPhysIdNotifier(TKrComponent *owner);
-    bool GetInterface(const TGUID &iid, void **obj) override;
-
-    // IKrPhysIdNotify
-    void PhysIdChanging() override;
-    void PhysIdChanged() override;
-
-    TNotifyEvent OnPhysIdChanging;
-    TNotifyEvent OnPhysIdChanged;
 };
 
 class TKRBistate : public TKrGraphicControl, public IKRFloorPhysIdSource, public IKRFloorRelation, public IKrRotatable {

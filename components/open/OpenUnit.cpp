@@ -37,26 +37,6 @@ double PaperFraction(int pixels, double extent)
 }
 } // namespace
 
-// ---------------------------------------------------------------- TKROpenPhysIdNotify
-
-bool TKROpenPhysIdNotify::GetInterface(const TGUID &iid, void **obj)
-{
-    KR_OFFER_INTERFACE(IKrPhysIdNotify)
-    return TKrChild::GetInterface(iid, obj);
-}
-
-void TKROpenPhysIdNotify::PhysIdChanging()
-{
-    if (OnPhysIdChanging)
-        OnPhysIdChanging(this);
-}
-
-void TKROpenPhysIdNotify::PhysIdChanged()
-{
-    if (OnPhysIdChanged)
-        OnPhysIdChanged(this);
-}
-
 // ---------------------------------------------------------------- TKROpen
 
 TKROpen::TKROpen(TKrComponent *owner) : TKrGraphicControl(owner)

@@ -7,19 +7,15 @@
 #include "ChildElements.h"
 #include "Krsymbols.h"
 #include "OpenFloorInterface.h"
+#include "PhysIdRelay.h"
 
 #include <QPointF>
 
 // The hidden element that passes the PhysId notifications of the floor on.
-class TKROpenPhysIdNotify : public TKrChild, public IKrPhysIdNotify {
+class TKROpenPhysIdNotify : public TKrPhysIdRelay {
     Q_OBJECT
 public:
-    explicit TKROpenPhysIdNotify(TKrComponent *owner) : TKrChild(owner) {}
-    bool GetInterface(const TGUID &iid, void **obj) override;
-    void PhysIdChanging() override;
-    void PhysIdChanged() override;
-    TNotifyEvent OnPhysIdChanging;
-    TNotifyEvent OnPhysIdChanged;
+    explicit TKROpenPhysIdNotify(TKrComponent *owner) : TKrPhysIdRelay(owner) {}
 };
 
 class TKROpen : public TKrGraphicControl,
