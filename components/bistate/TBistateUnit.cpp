@@ -410,19 +410,7 @@ void TKRBistate::PasteRef()
     // The change handlers detach from the old floor and attach to the new one.
     m_floor->SetValue(ref->Name());
     ref.reset();
-    QObject *o = FloorObject();
-    IKRWorkFloor *floor = Supports<IKRWorkFloor>(o);
-    auto *w = qobject_cast<QWidget *>(o);
-    if (!floor || !w)
-        return;
-    int x = w->x();
-    int y = w->y();
-    if (floor->GetShowMode() == 0) {
-        x -= Left();
-        y -= Top();
-    }
-    SetPaperPos(x, y);
-    floor->OpenFloor(Name());
+    KrOpenFloorFrom(FloorObject(), *this, *this, Name());
 }
 
 // ---------------------------------------------------------------- state

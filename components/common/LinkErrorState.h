@@ -17,6 +17,23 @@ struct KrLinkErrorState {
         shown = true;
     }
 
+    // A value is about to be taken from the link: an error comes only with it.
+    void StartRead()
+    {
+        code = 0;
+        fatal = false;
+    }
+
+    // After the value was taken without error: whether an error was shown until now
+    // (the symbol then shows its value again).
+    bool Cleared()
+    {
+        if (code != 0 || !shown)
+            return false;
+        shown = false;
+        return true;
+    }
+
     // The PhysId changed: the link polls while there is one to poll, and the error
     // shows again only when the link still has one after the change.
     void Follow(TKrKeloTimer &link, bool hasPhysId)

@@ -8,8 +8,11 @@
 
 #include "KrInterfaces.h"
 
+#include "KrComponent.h"
+
 #include <QPoint>
 #include <QSize>
+#include <QWidget>
 
 // A work floor.
 class IKRWorkFloor {
@@ -70,6 +73,26 @@ public:
     virtual ~IKRFloorPhysIdSource() = default;
     virtual bool GetFloorPhysId() = 0;
 };
+
+// An opener opens the floor held by floorObject: it first takes the floor's place as
+// its paper position (relative to itself for a floor of show mode 0), then asks the
+// floor to open for it. Nothing happens when floorObject is not a floor.
+inline void KrOpenFloorFrom(QObject *floorObject, IKRFloorRelation &opener, const QWidget &openerWidget,
+                            const QString &openerName)
+{
+    IKRWorkFloor *floor = Supports<IKRWorkFloor>(floorObject);
+    auto *w = qobject_cast<QWidget *>(floorObject);
+    if (!floor || !w)
+        return;
+    int x = w->x();
+    int y = w->y();
+    if (floor->GetShowMode() == 0) {
+        x -= openerWidget.x();
+        y -= openerWidget.y();
+    }
+    opener.SetPaperPos(x, y);
+    floor->OpenFloor(openerName);
+}
 
 // The window message a floor posts to itself when it became hidden.
 constexpr int KRM_FLOORHIDDEN = 1024 + 410;

@@ -491,15 +491,12 @@ void TKRGlider::ScaleChanged(QObject *)
 
 void TKRGlider::DataReady(QObject *)
 {
-    m_linkError.code = 0;
-    m_linkError.fatal = false;
+    m_linkError.StartRead();
     const QVariant value = m_link->GetInValue();
     if (m_linkError.fatal)
         return; // a fatal error arrived meanwhile
-    if (m_linkError.code == 0 && m_linkError.shown) {
-        m_linkError.shown = false;
+    if (m_linkError.Cleared())
         Repaint();
-    }
     if (value != m_lastValue) {
         m_lastValue = value;
         const int kind = m_scale->GetAxisKind();

@@ -368,19 +368,7 @@ void TKROpen::PasteRef()
     m_openRef->SetValue(ref->Name());
     Attach();
     m_initialised = was;
-    QObject *o = FloorObject();
-    IKRWorkFloor *floor = Supports<IKRWorkFloor>(o);
-    auto *w = qobject_cast<QWidget *>(o);
-    if (!floor || !w)
-        return;
-    int x = w->x();
-    int y = w->y();
-    if (floor->GetShowMode() == 0) {
-        x -= Left();
-        y -= Top();
-    }
-    SetPaperPos(x, y);
-    floor->OpenFloor(Name());
+    KrOpenFloorFrom(FloorObject(), *this, *this, Name());
 }
 
 void TKROpen::FloorPhysIdChanged()

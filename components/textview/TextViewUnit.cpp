@@ -281,15 +281,12 @@ void TKRValueText::ApplyValue(const QString &typed)
 
 void TKRValueText::DataReady(QObject *)
 {
-    m_linkError.code = 0;
-    m_linkError.fatal = false;
+    m_linkError.StartRead();
     const QVariant value = m_link->GetInValue();
     if (m_linkError.fatal)
         return; // a fatal error arrived meanwhile
-    if (m_linkError.code == 0 && m_linkError.shown) {
-        m_linkError.shown = false;
+    if (m_linkError.Cleared())
         Validate();
-    }
     // A value that shows as the text already on screen needs no paint.
     const bool sameText = DisplayMode() != dmStaticText && CaptionFor(value) == m_text->Caption() && CaptionFor(m_lastValue) == m_text->Caption();
     try {
