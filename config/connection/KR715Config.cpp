@@ -10,8 +10,6 @@
 #include "KeloProServer.h"
 #include "MibViewU.h"
 #include "RegDllHeader.h"
-#include "SimDevice.h"
-#include "SimNetwork.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -38,15 +36,7 @@ int main(int argc, char *argv[])
         TfrmKR715Config mainWindow(arguments);
         TfrmMIBView mibView;
         // The tree lists the nodes of the network the server runs on.
-        try {
-            QStringList physIds;
-            const std::shared_ptr<kelopro::SimNetwork> network = kelopro::SimNetwork::fromEnvironment();
-            for (const auto &device : network->devices())
-                physIds.append(device->physId());
-            mibView.ui.axZentixView->setPhysIds(physIds);
-        } catch (const std::exception &) {
-            // An unreadable network file: the server reports it at the first selection.
-        }
+        mibView.ui.axZentixView->setPhysIds(kelopro::networkPhysIds());
         TfrmCalib calibration(mainWindow.session());
         mainWindow.attachWindows(&mibView, &calibration);
         // Live trend, compare, report and bus monitor, from the bottom strip's "Tools".

@@ -695,4 +695,22 @@ void registerServer()
     });
 }
 
+QStringList networkPhysIds()
+{
+    try {
+        if (kelobus::chooseServer() == kelobus::ServerChoice::Service)
+            return kelobus::KeloProClient::servicePhysIds().value_or(QStringList());
+        const std::shared_ptr<SimNetwork> network = SimNetwork::fromEnvironment();
+        QStringList ids;
+        for (const auto &device : network->devices())
+            ids.append(device->physId());
+        return ids;
+    } catch (const AutomationError &) {
+        // A server choice that names nothing: the first selection reports it.
+    } catch (const NetworkError &) {
+        // An unreadable network file: the embedded server reports it at the first selection.
+    }
+    return {};
+}
+
 } // namespace kelopro

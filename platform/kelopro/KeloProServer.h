@@ -116,4 +116,9 @@ private:
 // the network named by KELO_PRO_NETWORK at its creation.
 void registerServer();
 
+// The PhysIds of the devices of the network "KELO.PRO" reaches, in network order: the
+// service's network when the service is the server, else the network the embedded
+// server reads. Empty when that network cannot be read or the service does not answer.
+QStringList networkPhysIds();
+
 } // namespace kelopro

@@ -8,6 +8,9 @@
 // own selection cursor on the one shared network and lives until its owner
 // releases it or leaves the bus.
 //
+// The factory also answers PhysIds() -> as: the PhysIds of the network's devices, in
+// the order of the network.
+//
 // Server objects (interface ObjectInterface) carry the members of KELO.PRO:
 //   Put(s member, av value)  -> (i outcome, s text)
 //   Get(s member)            -> (av value, i outcome, s text)

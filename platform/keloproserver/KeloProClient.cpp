@@ -95,6 +95,20 @@ bool KeloProClient::serviceOnBus(int timeoutMs)
     return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();
 }
 
+std::optional<QStringList> KeloProClient::servicePhysIds(int timeoutMs)
+{
+    if (!sessionBusConfigured())
+        return std::nullopt;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return std::nullopt;
+    const QDBusMessage reply = bus.call(methodCall(serviceName(), factoryPath(), factoryInterface(), QStringLiteral("PhysIds")),
+                                        QDBus::Block, timeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return std::nullopt;
+    return reply.arguments().first().toStringList();
+}
+
 bool KeloProClient::attach(QString *cause)
 {
     if (!m_bus.isConnected()) {

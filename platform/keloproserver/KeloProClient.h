@@ -19,7 +19,9 @@
 
 #include <QDBusConnection>
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <optional>
 
 namespace kelobus {
 
@@ -45,6 +47,9 @@ public:
 
     // Whether the service owns its name on the session bus (false without a bus).
     static bool serviceOnBus(int timeoutMs = 1000);
+    // The PhysIds of the devices of the service's network, in network order;
+    // nullopt when the service does not answer.
+    static std::optional<QStringList> servicePhysIds(int timeoutMs = 1000);
 
 private:
     explicit KeloProClient(const Options &options);

@@ -19,6 +19,7 @@ const char *const FactoryIntrospection =
     "    <method name=\"CreateObject\"><arg direction=\"out\" type=\"o\"/></method>\n"
     "    <method name=\"ReleaseObject\"><arg direction=\"in\" type=\"o\"/></method>\n"
     "    <method name=\"ObjectCount\"><arg direction=\"out\" type=\"u\"/></method>\n"
+    "    <method name=\"PhysIds\"><arg direction=\"out\" type=\"as\"/></method>\n"
     "  </interface>\n";
 
 const char *const ObjectIntrospection =
@@ -163,6 +164,11 @@ void KeloProService::handleFactory(const QDBusMessage &message)
         reply(message, {});
     } else if (member == QLatin1String("ObjectCount")) {
         reply(message, {QVariant::fromValue(static_cast<uint>(m_objects.size()))});
+    } else if (member == QLatin1String("PhysIds")) {
+        QStringList ids;
+        for (const auto &device : m_network->devices())
+            ids.append(device->physId());
+        reply(message, {ids});
     } else {
         replyError(message, unknownMethod(), QStringLiteral("No method %1 at %2").arg(member, factoryPath()));
     }

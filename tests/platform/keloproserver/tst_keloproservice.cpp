@@ -287,6 +287,41 @@ private slots:
         QCOMPARE(b->get("PhysId"), QVariant("FT3.Flow"));
     }
 
+    // The network view lists the devices of the network the chosen server runs on:
+    // the service's, with a device that joins it through the network file; the
+    // process's own network file when the server is embedded.
+    void networkOfTheChosenServer()
+    {
+        const QStringList service{"FT1", "FT2", "FT3", "PT1"};
+        QCOMPARE(kelopro::networkPhysIds(), service);
+
+        QJsonObject joined = m_network;
+        QJsonArray devices = joined.value("devices").toArray();
+        devices.append(QJsonObject{{"physId", "FT9"}, {"deviceType", 715}, {"frozen", true}});
+        joined.insert("devices", devices);
+        writeNetwork(QJsonDocument(joined).toJson());
+        QTRY_COMPARE_WITH_TIMEOUT(kelopro::networkPhysIds(), service + QStringList{"FT9"}, 5000);
+        writeNetwork(); // FT9 stays in the running network, silent
+        QTRY_VERIFY_WITH_TIMEOUT(m_service.errors().contains("FT9 is no longer in the file"), 5000);
+
+        QTemporaryDir own;
+        const QString ownNetwork = own.filePath("own.json");
+        {
+            QSaveFile file(ownNetwork);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(R"({"devices":[{"physId":"LOCAL1","deviceType":715},{"physId":"LOCAL2","deviceType":715}]})");
+            QVERIFY(file.commit());
+        }
+        qputenv("KELO_PRO_NETWORK", ownNetwork.toLocal8Bit());
+        qputenv("KELO_PRO_SERVER", "embedded");
+        const QStringList embedded = kelopro::networkPhysIds();
+        qputenv("KELO_PRO_SERVER", "dbus");
+        const QStringList again = kelopro::networkPhysIds();
+        qunsetenv("KELO_PRO_NETWORK");
+        QCOMPARE(embedded, (QStringList{"LOCAL1", "LOCAL2"}));
+        QCOMPARE(again, service + QStringList{"FT9"});
+    }
+
     // The designer's variable link writes, another process reads; another process
     // writes, KR715Config's main window shows it.
     void twoProgramsOneNetwork()
