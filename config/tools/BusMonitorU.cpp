@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QHeaderView>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -56,7 +57,16 @@ QVariant BusMonitorModel::data(const QModelIndex &index, int role) const
         return QColor(Qt::red);
     if (role != Qt::DisplayRole)
         return QVariant();
-    switch (index.column()) {
+    if (index.column() == ErrorCode)
+        return e.errorCode;
+    return text(index.row(), index.column());
+}
+
+// The rows are written as text here, when they are shown: recording made no text.
+QString BusMonitorModel::text(int row, int column) const
+{
+    const monitor::Entry &e = m_entries.at(row);
+    switch (column) {
     case Time:
         return QDateTime::fromMSecsSinceEpoch(e.ms).toString(QStringLiteral("HH:mm:ss.zzz"));
     case Access:
@@ -66,12 +76,47 @@ QVariant BusMonitorModel::data(const QModelIndex &index, int role) const
     case Member:
         return e.member;
     case Value:
-        return e.value;
+        return e.valueText();
     case ErrorCode:
-        return e.errorCode;
+        return QString::number(e.errorCode);
     default:
-        return QVariant();
+        return QString();
     }
+}
+
+bool BusMonitorModel::failed(int row) const
+{
+    return m_entries.at(row).errorCode != 0;
+}
+
+// Each cell is one line of plain text: drawn directly, without the style's measuring
+// of the item (check box, icon, size, elision), which costs several text layouts a
+// cell. Rows come in every second, so this is most of what the open monitor costs.
+void BusMonitorDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const auto *model = qobject_cast<const BusMonitorModel *>(index.model());
+    if (!model || index.row() >= model->rowCount()) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (option.state & QStyle::State_Active) ? QPalette::Normal
+                                                                               : QPalette::Inactive;
+    const bool selected = option.state & QStyle::State_Selected;
+    if (selected)
+        painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+    QColor colour = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    if (model->failed(index.row()) && !selected)
+        colour = QColor(Qt::red);
+    const QString text = model->text(index.row(), index.column());
+    if (text.isEmpty())
+        return;
+    const int margin = option.widget && option.widget->style()
+                           ? option.widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1
+                           : 3;
+    painter->setPen(colour);
+    painter->drawText(option.rect.adjusted(margin, 0, -margin, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      text);
 }
 
 QVariant BusMonitorModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -90,6 +135,7 @@ TfrmBusMonitor::TfrmBusMonitor(TfrmKR715Config &main, int capacity, QWidget *par
     m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
     m_model = new BusMonitorModel(m_tr, this);
     ui.tvMonitor->setModel(m_model);
+    ui.tvMonitor->setItemDelegate(new BusMonitorDelegate(ui.tvMonitor));
     ui.tvMonitor->verticalHeader()->hide();
     ui.tvMonitor->verticalHeader()->setDefaultSectionSize(ui.tvMonitor->fontMetrics().height() + 4);
     ui.tvMonitor->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -151,12 +197,29 @@ void TfrmBusMonitor::closeEvent(QCloseEvent *event)
 
 void TfrmBusMonitor::tiMonitorRefreshTimer()
 {
-    const QString rate = m_tr(QStringLiteral("Accesses per second:")) + QLatin1Char(' ')
-                         + QString::number(m_buffer.perSecond(m_clock()));
-    if (ui.laMonitorRate->text() != rate)
-        ui.laMonitorRate->setText(rate);
-    if (!isMinimized() && !ui.btnMonitorPause->isChecked() && m_buffer.total() != m_shownTotal)
+    // Hidden, minimized or paused, the window shows nothing new: only the record goes on.
+    if (!isVisible() || isMinimized() || ui.btnMonitorPause->isChecked())
+        return;
+    showRate();
+    if (m_buffer.total() != m_shownTotal)
         refresh();
+}
+
+void TfrmBusMonitor::showRate()
+{
+    const int perSecond = m_buffer.perSecond(m_clock());
+    if (perSecond == m_shownRate)
+        return;
+    m_shownRate = perSecond;
+    ui.laMonitorRate->setText(m_tr(QStringLiteral("Accesses per second:")) + QLatin1Char(' ') + QString::number(perSecond));
+}
+
+void TfrmBusMonitor::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Back from minimized: what came meanwhile at once.
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized())
+        tiMonitorRefreshTimer();
 }
 
 void TfrmBusMonitor::refresh()
@@ -186,10 +249,11 @@ void TfrmBusMonitor::refresh()
         ui.tvMonitor->scrollToBottom();
     m_shownTotal = m_buffer.total();
     m_shownFilter = filter;
-    const QString count = m_tr(QStringLiteral("Held:")) + QLatin1Char(' ') + QString::number(m_buffer.size())
-                          + QLatin1Char('/') + QString::number(m_buffer.capacity());
-    if (ui.laMonitorCount->text() != count)
-        ui.laMonitorCount->setText(count);
+    if (m_buffer.size() != m_shownSize) {
+        m_shownSize = m_buffer.size();
+        ui.laMonitorCount->setText(m_tr(QStringLiteral("Held:")) + QLatin1Char(' ') + QString::number(m_buffer.size())
+                                   + QLatin1Char('/') + QString::number(m_buffer.capacity()));
+    }
 }
 
 void TfrmBusMonitor::edMonitorFilterChange()

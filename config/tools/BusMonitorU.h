@@ -9,6 +9,7 @@
 #include "ui_BusMonitorU.h"
 
 #include <QAbstractTableModel>
+#include <QStyledItemDelegate>
 #include <QWidget>
 #include <functional>
 
@@ -29,10 +30,20 @@ public:
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // The text of a cell as shown; whether the access of a row failed.
+    QString text(int row, int column) const;
+    bool failed(int row) const;
 
 private:
     QList<monitor::Entry> m_entries;
     QStringList m_headers;
+};
+
+// Draws the cells of the list as single lines of plain text (red for a failed access).
+class BusMonitorDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 };
 
 class TfrmBusMonitor : public QWidget {
@@ -64,10 +75,12 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void startRecording();
     void stopRecording();
+    void showRate();
 
     TfrmKR715Config &m_main;
     krtools::Translate m_tr;
@@ -77,4 +90,6 @@ private:
     int m_observer = 0;
     qint64 m_shownTotal = -1;   // the buffer's total when the list was last brought up to date
     QString m_shownFilter;
+    int m_shownRate = -1;    // the count per second shown
+    int m_shownSize = -1;    // the number of entries held shown
 };

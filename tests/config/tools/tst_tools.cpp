@@ -538,7 +538,7 @@ void TestTools::monitorShowsTheTraceLines()
         const monitor::Entry &e = monitor->buffer().at(i);
         seen << e.traceLine();
         if (e.member == QLatin1String("PhysId"))
-            selection = e.value;
+            selection = e.valueText();
         else
             QCOMPARE(e.variable, selection);
     }

@@ -258,7 +258,7 @@ void TestToolsLogic::accessesAreObserved()
     const int id = automation::addAccessObserver([&](const automation::Access &a) {
         QVERIFY(a.object == server.get());
         seen << automation::accessKindText(a.kind) + QLatin1Char(' ') + a.member
-                    + (a.hasValue ? QLatin1Char(' ') + a.valueText : QString());
+                    + (a.hasValue ? QLatin1Char(' ') + a.valueText() : QString());
         outcomes << a.outcome;
     });
     QVERIFY(automation::accessObserved());
@@ -291,17 +291,17 @@ void TestToolsLogic::monitorIsBounded()
     a.member = QStringLiteral("value");
     a.hasValue = true;
     for (int i = 0; i < 1000; ++i) {
-        a.valueText = QString::number(i);
+        a.value = QString::number(i);
         buffer.add(a, T0 + i);
     }
     QCOMPARE(buffer.size(), 100);
     QCOMPARE(buffer.total(), qint64(1000));
-    QCOMPARE(buffer.at(0).value, QStringLiteral("900"));
-    QCOMPARE(buffer.at(99).value, QStringLiteral("999"));
+    QCOMPARE(buffer.at(0).valueText(), QStringLiteral("900"));
+    QCOMPARE(buffer.at(99).valueText(), QStringLiteral("999"));
     buffer.clear();
     QCOMPARE(buffer.size(), 0);
     buffer.add(a, T0);
-    QCOMPARE(buffer.at(0).value, QStringLiteral("999"));
+    QCOMPARE(buffer.at(0).valueText(), QStringLiteral("999"));
 }
 
 void TestToolsLogic::monitorTracksSelectionAndRate()
@@ -314,7 +314,7 @@ void TestToolsLogic::monitorTracksSelectionAndRate()
         a.kind = kind;
         a.member = QLatin1String(member);
         a.hasValue = value != nullptr;
-        a.valueText = value ? QLatin1String(value) : QString();
+        a.value = value ? QVariant(QLatin1String(value)) : QVariant();
         a.outcome = outcome;
         return a;
     };
