@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QHeaderView>
 #include <QPainter>
+#include <QStyle>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -22,8 +23,15 @@ void BusMonitorModel::setEntries(QList<monitor::Entry> entries)
     endResetModel();
 }
 
-void BusMonitorModel::append(const QList<monitor::Entry> &entries, int limit)
+void BusMonitorModel::append(const QList<monitor::Entry> &entries, int limit, bool shiftInPlace)
 {
+    if (shiftInPlace && !entries.isEmpty() && m_entries.size() == limit) {
+        const qsizetype n = qMin<qsizetype>(entries.size(), limit);
+        m_entries.remove(0, n);
+        m_entries.append(entries.mid(entries.size() - n));
+        emit dataChanged(index(0, 0), index(limit - 1, ColumnCount - 1), {Qt::DisplayRole});
+        return;
+    }
     if (!entries.isEmpty()) {
         const int first = int(m_entries.size());
         beginInsertRows(QModelIndex(), first, first + int(entries.size()) - 1);
@@ -89,9 +97,38 @@ bool BusMonitorModel::failed(int row) const
     return m_entries.at(row).errorCode != 0;
 }
 
-// Each cell is one line of plain text: drawn directly, without the style's measuring
+// Each cell is one line of plain text, drawn directly, without the style's measuring
 // of the item (check box, icon, size, elision), which costs several text layouts a
-// cell. Rows come in every second, so this is most of what the open monitor costs.
+// cell. Most texts come again and again (get/put/call, the members, the variables,
+// many values): they are laid out once and kept, so a new row mostly costs only the
+// drawing of its glyphs. Rows come in every second: this is most of what the open
+// monitor costs.
+BusMonitorDelegate::BusMonitorDelegate(QAbstractItemView *view) : QStyledItemDelegate(view)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    m_gridColour = QColor::fromRgba(QRgb(view->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, view)));
+    m_margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+}
+
+const QStaticText &BusMonitorDelegate::laidOut(const QString &text, bool keep) const
+{
+    if (keep) {
+        auto found = m_texts.constFind(text);
+        if (found != m_texts.constEnd())
+            return found.value();
+        // Bounded: an unusual run of distinct values only starts the store again.
+        if (m_texts.size() >= MaxKeptTexts)
+            m_texts.clear();
+        QStaticText laid(text);
+        laid.setTextFormat(Qt::PlainText);
+        return m_texts.insert(text, laid).value();
+    }
+    m_scratch = QStaticText(text);
+    m_scratch.setTextFormat(Qt::PlainText);
+    return m_scratch;
+}
+
 void BusMonitorDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const auto *model = qobject_cast<const BusMonitorModel *>(index.model());
@@ -99,24 +136,45 @@ void BusMonitorDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
+    const QRect &rect = option.rect;
     const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
                                        : (option.state & QStyle::State_Active) ? QPalette::Normal
                                                                                : QPalette::Inactive;
     const bool selected = option.state & QStyle::State_Selected;
     if (selected)
-        painter->fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
-    QColor colour = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
-    if (model->failed(index.row()) && !selected)
-        colour = QColor(Qt::red);
+        painter->fillRect(rect, option.palette.brush(group, QPalette::Highlight));
+    // The grid: a line under the cell and one at its right.
+    painter->fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), m_gridColour);
+    painter->fillRect(QRect(rect.right(), rect.top(), 1, rect.height() - 1), m_gridColour);
+
     const QString text = model->text(index.row(), index.column());
     if (text.isEmpty())
         return;
-    const int margin = option.widget && option.widget->style()
-                           ? option.widget->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, option.widget) + 1
-                           : 3;
+    const QStaticText &laid = laidOut(text, index.column() != BusMonitorModel::Time);
+    QColor colour = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    if (model->failed(index.row()) && !selected)
+        colour = QColor(Qt::red);
     painter->setPen(colour);
-    painter->drawText(option.rect.adjusted(margin, 0, -margin, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                      text);
+    const QRect area = rect.adjusted(m_margin, 0, -m_margin - 1, -1);
+    const QSizeF size = laid.size();
+    const QPointF at(area.left(), area.top() + (area.height() - size.height()) / 2);
+    if (size.width() <= area.width()) {
+        painter->drawStaticText(at, laid);
+        return;
+    }
+    // Too wide for the column: cut short with an ellipsis, as the list always did (kept
+    // too, for the width of the column).
+    const QString key = text + QChar(0x1F) + QString::number(area.width());
+    auto found = m_elided.constFind(key);
+    if (found == m_elided.constEnd()) {
+        if (m_elided.size() >= MaxKeptTexts)
+            m_elided.clear();
+        QStaticText cut(option.fontMetrics.elidedText(text, Qt::ElideRight, area.width()));
+        cut.setTextFormat(Qt::PlainText);
+        found = m_elided.insert(key, cut);
+    }
+    painter->drawStaticText(QPointF(area.left(), area.top() + (area.height() - found.value().size().height()) / 2),
+                            found.value());
 }
 
 QVariant BusMonitorModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -136,6 +194,7 @@ TfrmBusMonitor::TfrmBusMonitor(TfrmKR715Config &main, int capacity, QWidget *par
     m_model = new BusMonitorModel(m_tr, this);
     ui.tvMonitor->setModel(m_model);
     ui.tvMonitor->setItemDelegate(new BusMonitorDelegate(ui.tvMonitor));
+    ui.tvMonitor->setShowGrid(false); // the delegate draws it
     ui.tvMonitor->verticalHeader()->hide();
     ui.tvMonitor->verticalHeader()->setDefaultSectionSize(ui.tvMonitor->fontMetrics().height() + 4);
     ui.tvMonitor->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -236,7 +295,10 @@ void TfrmBusMonitor::refresh()
         for (int i = m_buffer.size() - int(added); i < m_buffer.size(); ++i)
             if (monitor::MonitorBuffer::matches(m_buffer.at(i), filter))
                 fresh.append(m_buffer.at(i));
-        m_model->append(fresh, qMin(ShownRows, m_buffer.capacity()));
+        // A full list with no row chosen moves its contents up; with a chosen row, rows
+        // go and come, so that the choice stays with its access.
+        m_model->append(fresh, qMin(ShownRows, m_buffer.capacity()),
+                        !ui.tvMonitor->selectionModel()->hasSelection());
     } else {
         QList<monitor::Entry> shown;
         for (int i = m_buffer.size() - 1; i >= 0 && shown.size() < ShownRows; --i)

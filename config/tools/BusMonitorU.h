@@ -9,6 +9,9 @@
 #include "ui_BusMonitorU.h"
 
 #include <QAbstractTableModel>
+#include <QAbstractItemView>
+#include <QHash>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QWidget>
 #include <functional>
@@ -23,8 +26,10 @@ public:
     enum Column { Time, Access, Variable, Member, Value, ErrorCode, ColumnCount };
     explicit BusMonitorModel(const krtools::Translate &translate, QObject *parent = nullptr);
     void setEntries(QList<monitor::Entry> entries);
-    // Adds entries at the end and drops the oldest beyond limit rows.
-    void append(const QList<monitor::Entry> &entries, int limit);
+    // Adds entries at the end and drops the oldest beyond limit rows. shiftInPlace: a
+    // full list keeps its number of rows and moves its contents up (one change of data,
+    // no rows removed and inserted: the view's scroll range stays as it is).
+    void append(const QList<monitor::Entry> &entries, int limit, bool shiftInPlace = false);
     const QList<monitor::Entry> &entries() const { return m_entries; }
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -39,11 +44,23 @@ private:
     QStringList m_headers;
 };
 
-// Draws the cells of the list as single lines of plain text (red for a failed access).
+// Draws the cells of the list as single lines of plain text (red for a failed access)
+// with the grid of a table, keeping the layout of the texts that recur.
 class BusMonitorDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    static constexpr int MaxKeptTexts = 1000;
+    explicit BusMonitorDelegate(QAbstractItemView *view);
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    // The text laid out; kept for the next time unless keep is false.
+    const QStaticText &laidOut(const QString &text, bool keep) const;
+
+    mutable QHash<QString, QStaticText> m_texts;
+    mutable QHash<QString, QStaticText> m_elided; // by text and width
+    mutable QStaticText m_scratch;
+    QColor m_gridColour;
+    int m_margin = 3;
 };
 
 class TfrmBusMonitor : public QWidget {

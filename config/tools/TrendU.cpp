@@ -42,6 +42,9 @@ TfrmTrend::TfrmTrend(TfrmKR715Config &main, QWidget *parent)
 
     m_chart = new QChart();
     m_chart->legend()->setAlignment(Qt::AlignBottom);
+    // Square corners: the plot is drawn again with every new value, and a rounded
+    // background is painted as a path, a plain one as a filled rectangle.
+    m_chart->setBackgroundRoundness(0);
     m_axisX = new QDateTimeAxis(m_chart);
     m_axisX->setFormat(QStringLiteral("HH:mm:ss"));
     m_axisX->setTickCount(6);
@@ -189,8 +192,9 @@ QPair<qint64, qint64> TfrmTrend::timeRange(qint64 newest, qint64 span)
 }
 
 // The value axis keeps its range while the values stay inside it and fill at least
-// half of it; otherwise it takes the values with a tenth of room on either side, so
-// that a slowly growing value (a volume) moves it now and then, not every picture.
+// half of it; otherwise it takes the values with a fifth of their span as room on
+// either side, so that a slowly growing value (a volume) moves it now and then, not
+// with every picture.
 QPair<double, double> TfrmTrend::valueRange(double low, double high, double shownLow, double shownHigh)
 {
     if (low > high) {
@@ -200,7 +204,7 @@ QPair<double, double> TfrmTrend::valueRange(double low, double high, double show
     const double needed = high - low;
     if (shownLow < shownHigh && shownLow <= low && high <= shownHigh && shownHigh - shownLow <= 2 * needed)
         return {shownLow, shownHigh};
-    const double margin = high > low ? needed * 0.1 : qMax(1.0, std::abs(high) * 0.05);
+    const double margin = high > low ? needed * 0.2 : qMax(1.0, std::abs(high) * 0.05);
     return {low - margin, high + margin};
 }
 
