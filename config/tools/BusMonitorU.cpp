@@ -23,14 +23,14 @@ void BusMonitorModel::setEntries(QList<monitor::Entry> entries)
     endResetModel();
 }
 
-void BusMonitorModel::append(const QList<monitor::Entry> &entries, int limit, bool shiftInPlace)
+int BusMonitorModel::append(const QList<monitor::Entry> &entries, int limit, bool shiftInPlace)
 {
     if (shiftInPlace && !entries.isEmpty() && m_entries.size() == limit) {
         const qsizetype n = qMin<qsizetype>(entries.size(), limit);
         m_entries.remove(0, n);
         m_entries.append(entries.mid(entries.size() - n));
         emit dataChanged(index(0, 0), index(limit - 1, ColumnCount - 1), {Qt::DisplayRole});
-        return;
+        return int(n);
     }
     if (!entries.isEmpty()) {
         const int first = int(m_entries.size());
@@ -44,6 +44,7 @@ void BusMonitorModel::append(const QList<monitor::Entry> &entries, int limit, bo
         m_entries.remove(0, excess);
         endRemoveRows();
     }
+    return 0;
 }
 
 int BusMonitorModel::rowCount(const QModelIndex &parent) const
@@ -295,10 +296,13 @@ void TfrmBusMonitor::refresh()
         for (int i = m_buffer.size() - int(added); i < m_buffer.size(); ++i)
             if (monitor::MonitorBuffer::matches(m_buffer.at(i), filter))
                 fresh.append(m_buffer.at(i));
-        // A full list with no row chosen moves its contents up; with a chosen row, rows
-        // go and come, so that the choice stays with its access.
-        m_model->append(fresh, qMin(ShownRows, m_buffer.capacity()),
-                        !ui.tvMonitor->selectionModel()->hasSelection());
+        // A full list with no row chosen moves its contents up (and the view its picture:
+        // only the new rows are drawn); with a chosen row, rows go and come, so that the
+        // choice stays with its access.
+        ui.tvMonitor->beginShift();
+        const int shifted = m_model->append(fresh, qMin(ShownRows, m_buffer.capacity()),
+                                            !ui.tvMonitor->selectionModel()->hasSelection());
+        ui.tvMonitor->endShift(shifted);
     } else {
         QList<monitor::Entry> shown;
         for (int i = m_buffer.size() - 1; i >= 0 && shown.size() < ShownRows; --i)

@@ -29,7 +29,8 @@ public:
     // Adds entries at the end and drops the oldest beyond limit rows. shiftInPlace: a
     // full list keeps its number of rows and moves its contents up (one change of data,
     // no rows removed and inserted: the view's scroll range stays as it is).
-    void append(const QList<monitor::Entry> &entries, int limit, bool shiftInPlace = false);
+    // Returns the number of rows the contents moved (0: rows were inserted and removed).
+    int append(const QList<monitor::Entry> &entries, int limit, bool shiftInPlace = false);
     const QList<monitor::Entry> &entries() const { return m_entries; }
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

@@ -17,6 +17,9 @@
 #include "TrendU.h"
 
 #include <QAction>
+#include <QScreen>
+#include <QHeaderView>
+#include <QPaintEvent>
 #include <QChart>
 #include <QChartView>
 #include <QLineSeries>
@@ -90,6 +93,7 @@ private slots:
     void monitorIsBoundedAndPausable();
     void monitorDrawsNothingPausedOrMinimized();
     void monitorShowsFailuresInRed();
+    void monitorDrawsOnlyNewRows();
     void trendDrawsOnlyNewValues();
 };
 
@@ -702,6 +706,68 @@ void TestTools::monitorShowsFailuresInRed()
     op.setAnswering(false);
     op.cycle();
     QVERIFY(redRows() > 0);
+}
+
+// A full list that gets a few new rows moves its picture up and draws only those rows;
+// the picture is the one a complete drawing gives.
+void TestTools::monitorDrawsOnlyNewRows()
+{
+    OperatorDriver op(liveNetwork());
+    TfrmKR715Config &w = op.open();
+    TfrmBusMonitor monitor(w, 100);
+    monitor.resize(640, 700);
+    monitor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+    op.cycle(2);
+    monitor.tiMonitorRefreshTimer();
+    settle();
+    QCOMPARE(monitor.model()->rowCount(), 100); // full
+    QWidget *area = monitor.ui.tvMonitor->viewport();
+    const int rowHeight = monitor.ui.tvMonitor->verticalHeader()->defaultSectionSize();
+    QVERIFY(area->height() > 10 * rowHeight);
+    // What the window shows: its backing store (grab() would make a fresh drawing).
+    auto shown = [&] {
+        const QPoint at = area->mapTo(&monitor, QPoint(0, 0));
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(monitor.winId(), at.x(), at.y(), area->width(), area->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage previous = shown();
+    QVERIFY(!previous.isNull());
+
+    struct Regions : QObject {
+        QRegion painted;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted += static_cast<QPaintEvent *>(event)->region();
+            return false;
+        }
+    } regions;
+    area->installEventFilter(&regions);
+    const qint64 before = monitor.buffer().total();
+    op.tick(); // one tick: a few accesses
+    const int added = int(monitor.buffer().total() - before);
+    QVERIFY2(added > 0 && added * rowHeight < area->height() / 2,
+             qPrintable(QStringLiteral("%1 rows of %2 px, %3 px").arg(added).arg(rowHeight).arg(area->height())));
+    monitor.tiMonitorRefreshTimer();
+    settle();
+    // Only the bottom rows were drawn.
+    QVERIFY(!regions.painted.isEmpty());
+    QVERIFY2(regions.painted.boundingRect().height() <= (added + 1) * rowHeight,
+             qPrintable(QString::number(regions.painted.boundingRect().height())));
+    QCOMPARE(regions.painted.boundingRect().bottom(), area->rect().bottom());
+    area->removeEventFilter(&regions);
+    // The newest access is the last row, and the picture is that of a complete drawing.
+    QCOMPARE(monitor.model()->entries().last().traceLine(), monitor.buffer().at(monitor.buffer().size() - 1).traceLine());
+    const QImage moved = shown();
+    QVERIFY(moved != previous);
+    area->repaint();
+    settle();
+    const QImage drawn = shown();
+    QCOMPARE(moved.size(), drawn.size());
+    QVERIFY(moved == drawn);
 }
 
 // The trend draws when the poll brought new values, and not otherwise: not without
