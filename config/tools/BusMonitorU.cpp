@@ -77,7 +77,12 @@ QString BusMonitorModel::text(int row, int column) const
     const monitor::Entry &e = m_entries.at(row);
     switch (column) {
     case Time:
-        return QDateTime::fromMSecsSinceEpoch(e.ms).toString(QStringLiteral("HH:mm:ss.zzz"));
+        // The accesses of one tick share their time: written once for them.
+        if (e.ms != m_timeMs) {
+            m_timeMs = e.ms;
+            m_timeText = QDateTime::fromMSecsSinceEpoch(e.ms).toString(QStringLiteral("HH:mm:ss.zzz"));
+        }
+        return m_timeText;
     case Access:
         return automation::accessKindText(e.kind);
     case Variable:
@@ -112,22 +117,17 @@ BusMonitorDelegate::BusMonitorDelegate(QAbstractItemView *view) : QStyledItemDel
     m_margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
 }
 
-const QStaticText &BusMonitorDelegate::laidOut(const QString &text, bool keep) const
+const QStaticText &BusMonitorDelegate::laidOut(const QString &text) const
 {
-    if (keep) {
-        auto found = m_texts.constFind(text);
-        if (found != m_texts.constEnd())
-            return found.value();
-        // Bounded: an unusual run of distinct values only starts the store again.
-        if (m_texts.size() >= MaxKeptTexts)
-            m_texts.clear();
-        QStaticText laid(text);
-        laid.setTextFormat(Qt::PlainText);
-        return m_texts.insert(text, laid).value();
-    }
-    m_scratch = QStaticText(text);
-    m_scratch.setTextFormat(Qt::PlainText);
-    return m_scratch;
+    auto found = m_texts.constFind(text);
+    if (found != m_texts.constEnd())
+        return found.value();
+    // Bounded: an unusual run of distinct values only starts the store again.
+    if (m_texts.size() >= MaxKeptTexts)
+        m_texts.clear();
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    return m_texts.insert(text, laid).value();
 }
 
 void BusMonitorDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -151,7 +151,15 @@ void BusMonitorDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const QString text = model->text(index.row(), index.column());
     if (text.isEmpty())
         return;
-    const QStaticText &laid = laidOut(text, index.column() != BusMonitorModel::Time);
+    // Times change with every tick: not kept, but the rows of one tick (drawn one after
+    // the other) share the layout of theirs.
+    const bool time = index.column() == BusMonitorModel::Time;
+    if (time && text != m_lastTime) {
+        m_lastTime = text;
+        m_lastTimeText = QStaticText(text);
+        m_lastTimeText.setTextFormat(Qt::PlainText);
+    }
+    const QStaticText &laid = time ? m_lastTimeText : laidOut(text);
     QColor colour = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
     if (model->failed(index.row()) && !selected)
         colour = QColor(Qt::red);

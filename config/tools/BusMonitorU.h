@@ -43,6 +43,8 @@ public:
 private:
     QList<monitor::Entry> m_entries;
     QStringList m_headers;
+    mutable qint64 m_timeMs = -1; // the time last written, and its text
+    mutable QString m_timeText;
 };
 
 // Draws the cells of the list as single lines of plain text (red for a failed access)
@@ -54,12 +56,13 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
 private:
-    // The text laid out; kept for the next time unless keep is false.
-    const QStaticText &laidOut(const QString &text, bool keep) const;
+    // The text laid out, kept for the next time.
+    const QStaticText &laidOut(const QString &text) const;
 
     mutable QHash<QString, QStaticText> m_texts;
     mutable QHash<QString, QStaticText> m_elided; // by text and width
-    mutable QStaticText m_scratch;
+    mutable QString m_lastTime;                   // the time last drawn, laid out
+    mutable QStaticText m_lastTimeText;
     QColor m_gridColour;
     int m_margin = 3;
 };

@@ -242,7 +242,11 @@ void TfrmTrend::refresh()
         while (pool.size() < size_t(qMax<qsizetype>(1, segments.size()))) {
             auto *series = new QLineSeries();
             series->setName(title);
-            series->setPen(QPen(Colours[c], 1.5));
+            // A one-pixel line is drawn as such; a wider one is stroked as an outline,
+            // several times the work with every new picture.
+            QPen pen(Colours[c], 1);
+            pen.setCosmetic(true);
+            series->setPen(pen);
             m_chart->addSeries(series);
             series->attachAxis(m_axisX);
             series->attachAxis(m_axisY);
