@@ -4,7 +4,12 @@
 // tools and with the trend and the bus monitor open (both shown and drawing), in
 // alternating runs; and the memory the trend store takes for 24 hours of values.
 //
-//   tools_bench [seconds per run] [pairs of runs]     (default 20 s, 3 pairs)
+//   tools_bench [seconds per run] [rounds] [modes]     (default 20 s, 3 rounds, "01234")
+//
+// The modes of a round, in the order given: 0 no tool (the tool windows destroyed, as
+// in a program where they were never opened), 1 the trend open, 2 the bus monitor
+// open, 3 both open, 4 the trend closed (it goes on recording the poll's values).
+// A single mode repeated ("tools_bench 30 1 2") is the way to profile one of them.
 //
 // Runs on the offscreen platform with private settings folders unless QT_QPA_PLATFORM
 // is set. Times are the process's CPU time (CLOCK_PROCESS_CPUTIME_ID).
@@ -18,6 +23,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -58,16 +64,28 @@ int main(int argc, char **argv)
     KRTools tools(window);
     window.show();
 
-    // mode 0: no tool open; 1: the trend; 2: the bus monitor; 3: both.
+    QString modes = argc > 3 ? QString::fromLatin1(argv[3]) : QStringLiteral("01234");
+    modes.remove(QRegularExpression(QStringLiteral("[^0-4]")));
+    if (modes.isEmpty())
+        modes = QStringLiteral("01234");
+    // Which windows the modes want: the trend open, the trend there at all, the monitor open.
+    static const bool TrendOpen[5] = {false, true, false, true, false};
+    static const bool TrendThere[5] = {false, true, false, true, true};
+    static const bool MonitorOpen[5] = {false, false, true, true, false};
     auto run = [&](int mode) {
-        if (mode & 1)
+        if (TrendOpen[mode]) {
             tools.actTrendExecute();
-        else if (tools.trend())
+        } else if (TrendThere[mode]) {
+            if (!tools.trend())
+                tools.actTrendExecute();
             tools.trend()->close();
-        if (mode & 2)
+        } else {
+            delete tools.trend();
+        }
+        if (MonitorOpen[mode])
             tools.actBusMonitorExecute();
-        else if (tools.busMonitor())
-            tools.busMonitor()->close();
+        else
+            delete tools.busMonitor();
         QEventLoop settle;
         QTimer::singleShot(1000, &settle, &QEventLoop::quit);
         settle.exec();
@@ -78,30 +96,43 @@ int main(int argc, char **argv)
         return (cpuSeconds() - start) / seconds * 100.0; // percent of one core
     };
 
-    static const char *const Names[4] = {"no tool", "trend", "bus monitor", "trend and bus monitor"};
-    std::vector<double> results[4];
+    static const char *const Names[5] = {"no tool", "trend", "bus monitor", "trend and bus monitor",
+                                         "trend closed, recording"};
+    std::vector<double> results[5];
     for (int p = 0; p < pairs; ++p) {
         std::printf("round %d:", p + 1);
-        for (int mode = 0; mode < 4; ++mode) {
+        for (const QChar m : modes) {
+            const int mode = m.unicode() - '0';
             results[mode].push_back(run(mode));
-            std::printf(" %s %.2f %%;", Names[mode], results[mode].back());
+            std::printf(" %s %.3f %%;", Names[mode], results[mode].back());
+            std::fflush(stdout);
         }
         std::printf("\n");
         std::fflush(stdout);
     }
-    const double base = median(results[0]);
+    const double base = results[0].empty() ? 0 : median(results[0]);
     std::printf("polling FT101 every 50 ms, %d s a run, median CPU in %% of one core:\n", seconds);
-    for (int mode = 0; mode < 4; ++mode) {
+    for (int mode = 0; mode < 5; ++mode) {
+        if (results[mode].empty())
+            continue;
         const double m = median(results[mode]);
-        std::printf("  %-22s %.2f %%  (+%.2f points, +%.1f %% of the program's CPU)\n", Names[mode], m, m - base,
+        std::printf("  %-24s %.3f %%  (%+.3f points, %+.1f %% of the program's CPU)\n", Names[mode], m, m - base,
                     base > 0 ? (m - base) / base * 100.0 : 0.0);
     }
-    std::printf("trend samples held: %zu; bus monitor entries held: %d of %d\n",
-                tools.trend()->store().samples(trend::Flow).size(), tools.busMonitor()->buffer().size(),
-                tools.busMonitor()->buffer().capacity());
+    if (tools.trend())
+        std::printf("trend samples held: %zu\n", tools.trend()->store().samples(trend::Flow).size());
+    if (tools.busMonitor())
+        std::printf("bus monitor entries held: %d of %d\n", tools.busMonitor()->buffer().size(),
+                    tools.busMonitor()->buffer().capacity());
+
+    if (argc > 3)
+        return 0; // a chosen set of modes: the CPU figures only (for profiling)
 
     // The watching itself: one server access without and with the monitor's record
-    // watching (the 24-hour trend and the chart aside).
+    // watching (the 24-hour trend and the chart aside). The tool windows go first: the
+    // trend, also closed, watches every access.
+    delete tools.trend();
+    delete tools.busMonitor();
     {
         auto server = kelopro::KeloProServer::fromJson(
             R"({"devices":[{"physId":"FT1","deviceType":715,"frozen":true,"variables":{".Flow":12.5}}]})");
@@ -115,11 +146,17 @@ int main(int argc, char **argv)
             return (cpuSeconds() - start) / n * 1e6;
         };
         const double plain = time();
+        int seen = 0;
+        int id = automation::addAccessObserver([&](const automation::Access &) { ++seen; });
+        const double observed = time();
+        automation::removeAccessObserver(id);
         monitor::MonitorBuffer record;
-        const int id = automation::addAccessObserver([&](const automation::Access &a) { record.add(a, 0); });
+        id = automation::addAccessObserver([&](const automation::Access &a) { record.add(a, 0); });
         const double watched = time();
         automation::removeAccessObserver(id);
-        std::printf("one server access: %.2f us unwatched, %.2f us recorded by the monitor\n", plain, watched);
+        std::printf("one server access: %.2f us unwatched, %.2f us watched by an observer that does nothing, "
+                    "%.2f us recorded by the monitor\n",
+                    plain, observed, watched);
     }
 
     // 24 hours of trend data at the poll's rate (each channel once a second).

@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyle>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -21,8 +23,15 @@ void BusMonitorModel::setEntries(QList<monitor::Entry> entries)
     endResetModel();
 }
 
-void BusMonitorModel::append(const QList<monitor::Entry> &entries, int limit)
+int BusMonitorModel::append(const QList<monitor::Entry> &entries, int limit, bool shiftInPlace)
 {
+    if (shiftInPlace && !entries.isEmpty() && m_entries.size() == limit) {
+        const qsizetype n = qMin<qsizetype>(entries.size(), limit);
+        m_entries.remove(0, n);
+        m_entries.append(entries.mid(entries.size() - n));
+        emit dataChanged(index(0, 0), index(limit - 1, ColumnCount - 1), {Qt::DisplayRole});
+        return int(n);
+    }
     if (!entries.isEmpty()) {
         const int first = int(m_entries.size());
         beginInsertRows(QModelIndex(), first, first + int(entries.size()) - 1);
@@ -35,6 +44,7 @@ void BusMonitorModel::append(const QList<monitor::Entry> &entries, int limit)
         m_entries.remove(0, excess);
         endRemoveRows();
     }
+    return 0;
 }
 
 int BusMonitorModel::rowCount(const QModelIndex &parent) const
@@ -56,9 +66,23 @@ QVariant BusMonitorModel::data(const QModelIndex &index, int role) const
         return QColor(Qt::red);
     if (role != Qt::DisplayRole)
         return QVariant();
-    switch (index.column()) {
+    if (index.column() == ErrorCode)
+        return e.errorCode;
+    return text(index.row(), index.column());
+}
+
+// The rows are written as text here, when they are shown: recording made no text.
+QString BusMonitorModel::text(int row, int column) const
+{
+    const monitor::Entry &e = m_entries.at(row);
+    switch (column) {
     case Time:
-        return QDateTime::fromMSecsSinceEpoch(e.ms).toString(QStringLiteral("HH:mm:ss.zzz"));
+        // The accesses of one tick share their time: written once for them.
+        if (e.ms != m_timeMs) {
+            m_timeMs = e.ms;
+            m_timeText = QDateTime::fromMSecsSinceEpoch(e.ms).toString(QStringLiteral("HH:mm:ss.zzz"));
+        }
+        return m_timeText;
     case Access:
         return automation::accessKindText(e.kind);
     case Variable:
@@ -66,12 +90,100 @@ QVariant BusMonitorModel::data(const QModelIndex &index, int role) const
     case Member:
         return e.member;
     case Value:
-        return e.value;
+        return e.valueText();
     case ErrorCode:
-        return e.errorCode;
+        return QString::number(e.errorCode);
     default:
-        return QVariant();
+        return QString();
     }
+}
+
+bool BusMonitorModel::failed(int row) const
+{
+    return m_entries.at(row).errorCode != 0;
+}
+
+// Each cell is one line of plain text, drawn directly, without the style's measuring
+// of the item (check box, icon, size, elision), which costs several text layouts a
+// cell. Most texts come again and again (get/put/call, the members, the variables,
+// many values): they are laid out once and kept, so a new row mostly costs only the
+// drawing of its glyphs. Rows come in every second: this is most of what the open
+// monitor costs.
+BusMonitorDelegate::BusMonitorDelegate(QAbstractItemView *view) : QStyledItemDelegate(view)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    m_gridColour = QColor::fromRgba(QRgb(view->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, view)));
+    m_margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+}
+
+const QStaticText &BusMonitorDelegate::laidOut(const QString &text) const
+{
+    auto found = m_texts.constFind(text);
+    if (found != m_texts.constEnd())
+        return found.value();
+    // Bounded: an unusual run of distinct values only starts the store again.
+    if (m_texts.size() >= MaxKeptTexts)
+        m_texts.clear();
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    return m_texts.insert(text, laid).value();
+}
+
+void BusMonitorDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const auto *model = qobject_cast<const BusMonitorModel *>(index.model());
+    if (!model || index.row() >= model->rowCount()) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const QRect &rect = option.rect;
+    const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (option.state & QStyle::State_Active) ? QPalette::Normal
+                                                                               : QPalette::Inactive;
+    const bool selected = option.state & QStyle::State_Selected;
+    if (selected)
+        painter->fillRect(rect, option.palette.brush(group, QPalette::Highlight));
+    // The grid: a line under the cell and one at its right.
+    painter->fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), m_gridColour);
+    painter->fillRect(QRect(rect.right(), rect.top(), 1, rect.height() - 1), m_gridColour);
+
+    const QString text = model->text(index.row(), index.column());
+    if (text.isEmpty())
+        return;
+    // Times change with every tick: not kept, but the rows of one tick (drawn one after
+    // the other) share the layout of theirs.
+    const bool time = index.column() == BusMonitorModel::Time;
+    if (time && text != m_lastTime) {
+        m_lastTime = text;
+        m_lastTimeText = QStaticText(text);
+        m_lastTimeText.setTextFormat(Qt::PlainText);
+    }
+    const QStaticText &laid = time ? m_lastTimeText : laidOut(text);
+    QColor colour = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    if (model->failed(index.row()) && !selected)
+        colour = QColor(Qt::red);
+    painter->setPen(colour);
+    const QRect area = rect.adjusted(m_margin, 0, -m_margin - 1, -1);
+    const QSizeF size = laid.size();
+    const QPointF at(area.left(), area.top() + (area.height() - size.height()) / 2);
+    if (size.width() <= area.width()) {
+        painter->drawStaticText(at, laid);
+        return;
+    }
+    // Too wide for the column: cut short with an ellipsis, as the list always did (kept
+    // too, for the width of the column).
+    const QString key = text + QChar(0x1F) + QString::number(area.width());
+    auto found = m_elided.constFind(key);
+    if (found == m_elided.constEnd()) {
+        if (m_elided.size() >= MaxKeptTexts)
+            m_elided.clear();
+        QStaticText cut(option.fontMetrics.elidedText(text, Qt::ElideRight, area.width()));
+        cut.setTextFormat(Qt::PlainText);
+        found = m_elided.insert(key, cut);
+    }
+    painter->drawStaticText(QPointF(area.left(), area.top() + (area.height() - found.value().size().height()) / 2),
+                            found.value());
 }
 
 QVariant BusMonitorModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -90,6 +202,8 @@ TfrmBusMonitor::TfrmBusMonitor(TfrmKR715Config &main, int capacity, QWidget *par
     m_clock = [] { return QDateTime::currentMSecsSinceEpoch(); };
     m_model = new BusMonitorModel(m_tr, this);
     ui.tvMonitor->setModel(m_model);
+    ui.tvMonitor->setItemDelegate(new BusMonitorDelegate(ui.tvMonitor));
+    ui.tvMonitor->setShowGrid(false); // the delegate draws it
     ui.tvMonitor->verticalHeader()->hide();
     ui.tvMonitor->verticalHeader()->setDefaultSectionSize(ui.tvMonitor->fontMetrics().height() + 4);
     ui.tvMonitor->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -151,12 +265,29 @@ void TfrmBusMonitor::closeEvent(QCloseEvent *event)
 
 void TfrmBusMonitor::tiMonitorRefreshTimer()
 {
-    const QString rate = m_tr(QStringLiteral("Accesses per second:")) + QLatin1Char(' ')
-                         + QString::number(m_buffer.perSecond(m_clock()));
-    if (ui.laMonitorRate->text() != rate)
-        ui.laMonitorRate->setText(rate);
-    if (!isMinimized() && !ui.btnMonitorPause->isChecked() && m_buffer.total() != m_shownTotal)
+    // Hidden, minimized or paused, the window shows nothing new: only the record goes on.
+    if (!isVisible() || isMinimized() || ui.btnMonitorPause->isChecked())
+        return;
+    showRate();
+    if (m_buffer.total() != m_shownTotal)
         refresh();
+}
+
+void TfrmBusMonitor::showRate()
+{
+    const int perSecond = m_buffer.perSecond(m_clock());
+    if (perSecond == m_shownRate)
+        return;
+    m_shownRate = perSecond;
+    ui.laMonitorRate->setText(m_tr(QStringLiteral("Accesses per second:")) + QLatin1Char(' ') + QString::number(perSecond));
+}
+
+void TfrmBusMonitor::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Back from minimized: what came meanwhile at once.
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized())
+        tiMonitorRefreshTimer();
 }
 
 void TfrmBusMonitor::refresh()
@@ -173,7 +304,13 @@ void TfrmBusMonitor::refresh()
         for (int i = m_buffer.size() - int(added); i < m_buffer.size(); ++i)
             if (monitor::MonitorBuffer::matches(m_buffer.at(i), filter))
                 fresh.append(m_buffer.at(i));
-        m_model->append(fresh, qMin(ShownRows, m_buffer.capacity()));
+        // A full list with no row chosen moves its contents up (and the view its picture:
+        // only the new rows are drawn); with a chosen row, rows go and come, so that the
+        // choice stays with its access.
+        ui.tvMonitor->beginShift();
+        const int shifted = m_model->append(fresh, qMin(ShownRows, m_buffer.capacity()),
+                                            !ui.tvMonitor->selectionModel()->hasSelection());
+        ui.tvMonitor->endShift(shifted);
     } else {
         QList<monitor::Entry> shown;
         for (int i = m_buffer.size() - 1; i >= 0 && shown.size() < ShownRows; --i)
@@ -186,10 +323,11 @@ void TfrmBusMonitor::refresh()
         ui.tvMonitor->scrollToBottom();
     m_shownTotal = m_buffer.total();
     m_shownFilter = filter;
-    const QString count = m_tr(QStringLiteral("Held:")) + QLatin1Char(' ') + QString::number(m_buffer.size())
-                          + QLatin1Char('/') + QString::number(m_buffer.capacity());
-    if (ui.laMonitorCount->text() != count)
-        ui.laMonitorCount->setText(count);
+    if (m_buffer.size() != m_shownSize) {
+        m_shownSize = m_buffer.size();
+        ui.laMonitorCount->setText(m_tr(QStringLiteral("Held:")) + QLatin1Char(' ') + QString::number(m_buffer.size())
+                                   + QLatin1Char('/') + QString::number(m_buffer.capacity()));
+    }
 }
 
 void TfrmBusMonitor::edMonitorFilterChange()

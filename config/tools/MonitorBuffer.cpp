@@ -6,7 +6,7 @@ QString Entry::traceLine() const
 {
     QString line = automation::accessKindText(kind) + QLatin1Char(' ') + member;
     if (hasValue)
-        line += QLatin1Char(' ') + value;
+        line += QLatin1Char(' ') + valueText();
     return line;
 }
 
@@ -30,20 +30,22 @@ void MonitorBuffer::add(const automation::Access &access, qint64 ms)
     if (access.kind == automation::Access::Kind::Put
         && access.member.compare(QLatin1String("PhysId"), Qt::CaseInsensitive) == 0) {
         m_selectionOf = access.object;
-        m_selection = access.valueText;
+        m_selection = access.valueText();
     }
     Entry e;
     e.ms = ms;
     e.kind = access.kind;
-    e.variable = access.object == m_selectionOf ? m_selection : QString();
+    if (access.object == m_selectionOf)
+        e.variable = m_selection;
     e.member = access.member;
-    e.value = access.valueText;
+    e.value = access.value;
     e.hasValue = access.hasValue;
     e.errorCode = access.outcome;
-    add(e);
+    e.formatter = access.formatter;
+    add(std::move(e));
 }
 
-void MonitorBuffer::add(const Entry &entry)
+void MonitorBuffer::add(Entry entry)
 {
     const qint64 second = entry.ms / 1000;
     if (second != m_second) {
@@ -54,12 +56,12 @@ void MonitorBuffer::add(const Entry &entry)
     ++m_secondCount;
     ++m_total;
     if (m_ring.size() < size_t(m_capacity)) {
-        m_ring.push_back(entry);
+        m_ring.push_back(std::move(entry));
         ++m_size;
         return;
     }
     // Full: the newest entry takes the place of the oldest.
-    m_ring[m_head] = entry;
+    m_ring[m_head] = std::move(entry);
     m_head = (m_head + 1) % m_ring.size();
 }
 

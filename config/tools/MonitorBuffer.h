@@ -2,6 +2,7 @@
 // The bus monitor's record of server accesses, without widgets: a ring of the newest
 // entries (older ones drop out, so memory stays bounded however long it runs), the
 // variable each access applies to, a filter and the number of accesses per second.
+// Recording copies shared data only; values become text when they are shown.
 #include "AccessObserver.h"
 
 #include <QList>
@@ -11,15 +12,20 @@
 
 namespace monitor {
 
+// One access as recorded: the value as it was put or got, written as text only when
+// it is shown (valueText()), in the server's trace form.
 struct Entry {
     qint64 ms = 0;           // when the access ended (milliseconds since the epoch)
     automation::Access::Kind kind = automation::Access::Kind::Get;
     QString variable;        // the selection the access applied to (the last PhysId put)
     QString member;
-    QString value;           // as in the trace; empty for a call
+    QVariant value;          // invalid for a call
     bool hasValue = false;
     int errorCode = 0;       // the server's outcome after the access
+    automation::ValueFormatter formatter = nullptr; // the server's trace form of values
 
+    // The value as in the trace; empty for a call.
+    QString valueText() const { return automation::Access::formatValue(value, hasValue, formatter); }
     // The line of the bus trace: "get value 12.5", "put PhysId FT1.Flow", "call DoRead".
     QString traceLine() const;
 };
@@ -40,7 +46,7 @@ public:
     // Records an access at ms; a put of PhysId changes the variable of the accesses that
     // follow (the selection of the server object that made the access).
     void add(const automation::Access &access, qint64 ms);
-    void add(const Entry &entry);
+    void add(Entry entry);
 
     // Accesses counted in the last whole second before ms.
     int perSecond(qint64 ms) const;

@@ -60,6 +60,7 @@ void TrendStore::clear()
 {
     m_channels.assign(ChannelCount, ChannelData());
     m_newestMs = -1;
+    ++m_revision;
 }
 
 bool TrendStore::isEmpty() const
@@ -86,6 +87,7 @@ void TrendStore::add(int channel, qint64 ms, double value)
     }
     data.lastMs = ms;
     m_newestMs = qMax(m_newestMs, ms);
+    ++m_revision;
     if (!finite) {
         if (data.recent.empty() || !std::isnan(data.recent.back().value))
             data.recent.push_back({ms, Gap});
@@ -129,6 +131,7 @@ void TrendStore::addGap(qint64 ms)
         data.gapPending = true;
         data.lastMs = ms;
         m_newestMs = qMax(m_newestMs, ms);
+        ++m_revision;
         trim(data, ms);
     }
 }

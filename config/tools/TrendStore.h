@@ -71,6 +71,9 @@ public:
     const std::deque<Bucket> &buckets(int channel) const { return m_channels[size_t(channel)].buckets; }
 
     qint64 newestMs() const { return m_newestMs; }
+    // Changes with every value, gap or clearing that changes what is stored: a view
+    // that has drawn this revision has nothing new to draw.
+    quint64 revision() const { return m_revision; }
     bool isEmpty() const;
     // What the stored data takes in memory, in bytes (samples, buckets, containers).
     size_t memoryBytes() const;
@@ -94,6 +97,7 @@ private:
     Limits m_limits;
     std::vector<ChannelData> m_channels;
     qint64 m_newestMs = -1;
+    quint64 m_revision = 0;
 };
 
 // Reads a CSV written by recentCsv back (time, channel and value of each line);

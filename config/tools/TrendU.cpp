@@ -9,6 +9,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
+#include <QEvent>
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QLegendMarker>
@@ -41,6 +42,9 @@ TfrmTrend::TfrmTrend(TfrmKR715Config &main, QWidget *parent)
 
     m_chart = new QChart();
     m_chart->legend()->setAlignment(Qt::AlignBottom);
+    // Square corners: the plot is drawn again with every new value, and a rounded
+    // background is painted as a path, a plain one as a filled rectangle.
+    m_chart->setBackgroundRoundness(0);
     m_axisX = new QDateTimeAxis(m_chart);
     m_axisX->setFormat(QStringLiteral("HH:mm:ss"));
     m_axisX->setTickCount(6);
@@ -103,7 +107,11 @@ QString TfrmTrend::unitOf(int channel) const
 
 QString TfrmTrend::channelTitle(int channel) const
 {
-    const QString unit = unitOf(channel);
+    return channelTitle(channel, unitOf(channel));
+}
+
+QString TfrmTrend::channelTitle(int channel, const QString &unit) const
+{
     const QString caption = m_tr(trend::channelCaption(channel));
     return unit.isEmpty() ? caption : caption + QStringLiteral(" [") + unit + QLatin1Char(']');
 }
@@ -158,8 +166,46 @@ void TfrmTrend::tiTrendRefreshTimer()
     const int every = ui.cmbTrendRange->currentIndex() == 1 ? int(m_store.limits().bucketMs / RefreshMs) : 1;
     if (++m_refreshTicks >= qMax(1, every)) {
         m_refreshTicks = 0;
-        refresh();
+        // Nothing new (the device not polled, the program busy elsewhere): no drawing.
+        if (m_store.revision() != m_drawnRevision)
+            refresh();
     }
+}
+
+void TfrmTrend::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Back from minimized: the values that came meanwhile at once.
+    if (event->type() == QEvent::WindowStateChange && isVisible() && !isMinimized() && !ui.btnTrendPause->isChecked()
+        && m_store.revision() != m_drawnRevision)
+        refresh();
+}
+
+// The time axis moves in steps of a sixtieth of its span (ten seconds of the
+// ten-minute view), its end ahead of the newest value: between steps only the lines
+// grow, and the labels of the axis, which are costly to lay out, stay as they are.
+QPair<qint64, qint64> TfrmTrend::timeRange(qint64 newest, qint64 span)
+{
+    const qint64 step = qMax<qint64>(1, span / TimeSteps);
+    const qint64 end = (newest / step + 1) * step;
+    return {end - span, end};
+}
+
+// The value axis keeps its range while the values stay inside it and fill at least
+// half of it; otherwise it takes the values with a fifth of their span as room on
+// either side, so that a slowly growing value (a volume) moves it now and then, not
+// with every picture.
+QPair<double, double> TfrmTrend::valueRange(double low, double high, double shownLow, double shownHigh)
+{
+    if (low > high) {
+        low = 0;
+        high = 1;
+    }
+    const double needed = high - low;
+    if (shownLow < shownHigh && shownLow <= low && high <= shownHigh && shownHigh - shownLow <= 2 * needed)
+        return {shownLow, shownHigh};
+    const double margin = high > low ? needed * 0.2 : qMax(1.0, std::abs(high) * 0.05);
+    return {low - margin, high + margin};
 }
 
 QList<QList<QPointF>> TfrmTrend::drawnSegments(int channel) const
@@ -183,17 +229,24 @@ QList<QList<QPointF>> TfrmTrend::drawnSegments(int channel) const
 
 void TfrmTrend::refresh()
 {
+    m_drawnRevision = m_store.revision();
     double low = std::numeric_limits<double>::max(), high = -std::numeric_limits<double>::max();
     QStringList units;
     for (int c = 0; c < trend::ChannelCount; ++c) {
         std::vector<QLineSeries *> &pool = m_series[size_t(c)];
         const bool shown = channelShown(c);
         const QList<QList<QPointF>> segments = shown ? drawnSegments(c) : QList<QList<QPointF>>();
+        const QString unit = unitOf(c);
+        const QString title = channelTitle(c, unit);
         // One series per unbroken piece; the first carries the legend entry.
         while (pool.size() < size_t(qMax<qsizetype>(1, segments.size()))) {
             auto *series = new QLineSeries();
-            series->setName(channelTitle(c));
-            series->setPen(QPen(Colours[c], 1.5));
+            series->setName(title);
+            // A one-pixel line is drawn as such; a wider one is stroked as an outline,
+            // several times the work with every new picture.
+            QPen pen(Colours[c], 1);
+            pen.setCosmetic(true);
+            series->setPen(pen);
             m_chart->addSeries(series);
             series->attachAxis(m_axisX);
             series->attachAxis(m_axisY);
@@ -213,33 +266,40 @@ void TfrmTrend::refresh()
             } else if (series->count()) {
                 series->clear();
             }
-            series->setVisible(shown);
+            if (series->isVisible() != shown)
+                series->setVisible(shown);
         }
-        pool.front()->setName(channelTitle(c));
+        // Titles and legend change with the units and the channels chosen, not with the
+        // values: set them only then (each change lays the legend out again).
+        if (pool.front()->name() != title)
+            pool.front()->setName(title);
         for (QLegendMarker *marker : m_chart->legend()->markers(pool.front()))
-            marker->setVisible(shown);
-        if (shown) {
-            const QString unit = unitOf(c);
-            if (!unit.isEmpty() && !units.contains(unit))
-                units.append(unit);
-        }
+            if (marker->isVisible() != shown)
+                marker->setVisible(shown);
+        if (shown && !unit.isEmpty() && !units.contains(unit))
+            units.append(unit);
     }
-    m_axisY->setTitleText(units.join(QStringLiteral(" / ")));
+    const QString unitsTitle = units.join(QStringLiteral(" / "));
+    if (m_axisY->titleText() != unitsTitle)
+        m_axisY->setTitleText(unitsTitle);
     if (!m_chart->isZoomed()) {
+        const bool longSpan = ui.cmbTrendRange->currentIndex() == 1;
         const qint64 now = m_store.newestMs() >= 0 ? m_store.newestMs() : m_clock();
-        const qint64 span = ui.cmbTrendRange->currentIndex() == 1 ? m_store.limits().longSpanMs
-                                                                   : m_store.limits().recentSpanMs;
-        m_axisX->setFormat(ui.cmbTrendRange->currentIndex() == 1 ? QStringLiteral("dd.MM HH:mm") : QStringLiteral("HH:mm:ss"));
-        m_axisX->setRange(QDateTime::fromMSecsSinceEpoch(now - span), QDateTime::fromMSecsSinceEpoch(now));
-        if (low > high) {
-            low = 0;
-            high = 1;
-        }
-        const double margin = high > low ? (high - low) * 0.05 : qMax(1.0, std::abs(high) * 0.05);
-        m_axisY->setRange(low - margin, high + margin);
+        const qint64 span = longSpan ? m_store.limits().longSpanMs : m_store.limits().recentSpanMs;
+        const QString format = longSpan ? QStringLiteral("dd.MM HH:mm") : QStringLiteral("HH:mm:ss");
+        if (m_axisX->format() != format)
+            m_axisX->setFormat(format);
+        const QPair<qint64, qint64> x = timeRange(now, span);
+        if (m_axisX->min().toMSecsSinceEpoch() != x.first || m_axisX->max().toMSecsSinceEpoch() != x.second)
+            m_axisX->setRange(QDateTime::fromMSecsSinceEpoch(x.first), QDateTime::fromMSecsSinceEpoch(x.second));
+        const QPair<double, double> y = valueRange(low, high, m_axisY->min(), m_axisY->max());
+        if (m_axisY->min() != y.first || m_axisY->max() != y.second)
+            m_axisY->setRange(y.first, y.second);
     }
     const QString paused = ui.btnTrendPause->isChecked() ? m_tr(QStringLiteral("Paused")) + QStringLiteral(" - ") : QString();
-    ui.laTrendStatus->setText(paused + m_tr(QStringLiteral("Meter:")) + QLatin1Char(' ') + m_physId);
+    const QString status = paused + m_tr(QStringLiteral("Meter:")) + QLatin1Char(' ') + m_physId;
+    if (ui.laTrendStatus->text() != status)
+        ui.laTrendStatus->setText(status);
 }
 
 void TfrmTrend::cmbTrendRangeChange()

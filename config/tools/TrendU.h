@@ -11,6 +11,7 @@
 #include "ToolSupport.h"
 #include "ui_TrendU.h"
 
+#include <QPair>
 #include <QPointer>
 #include <QWidget>
 #include <array>
@@ -31,6 +32,8 @@ public:
     // The ten-minute view is about a second a pixel wide: a new picture every two
     // seconds keeps it live at half the drawing.
     static constexpr int RefreshMs = 2000;
+    // The time axis moves in steps of its span divided by this.
+    static constexpr int TimeSteps = 60;
     explicit TfrmTrend(TfrmKR715Config &main, QWidget *parent = nullptr);
     ~TfrmTrend() override;
 
@@ -64,12 +67,19 @@ public:
     // The caption of a channel with the unit the program shows for it.
     QString channelTitle(int channel) const;
 
+    // The range the time axis shows for the newest value; the range the value axis
+    // shows for values from low to high when it shows shownLow to shownHigh now.
+    static QPair<qint64, qint64> timeRange(qint64 newest, qint64 span);
+    static QPair<double, double> valueRange(double low, double high, double shownLow, double shownHigh);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     QString unitOf(int channel) const;
+    QString channelTitle(int channel, const QString &unit) const;
     bool channelShown(int channel) const;
     void watchContact(qint64 now);
 
@@ -86,4 +96,5 @@ private:
     int m_lastValueOutcome = 0; // outcome of the last value read of the main window's server
     bool m_hadContact = true;
     int m_refreshTicks = 0;
+    quint64 m_drawnRevision = ~quint64(0); // the store's revision last drawn
 };

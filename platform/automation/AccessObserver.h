@@ -1,27 +1,43 @@
 #pragma once
 // Watching the accesses made to automation objects, for live views of the traffic
 // (a bus monitor). A server that supports it reports each member access after it
-// has run, with the text the access has in its trace file, so that a watcher shows
-// exactly the lines of the trace.
+// has run, with the value as it was put or got and the server's own way of writing
+// that value in its trace file, so that a watcher shows exactly the lines of the
+// trace. The text is made only when a watcher asks for it (valueText()): recording
+// an access costs copies of shared data, no formatting.
 //
-// Nothing is formatted or reported while no observer is registered: a server asks
+// Nothing is reported while no observer is registered: a server asks
 // accessObserved() first, which costs one atomic load.
 
 #include <QString>
+#include <QVariant>
 #include <functional>
 
 namespace automation {
 
 class AutomationObject;
 
+// How a server writes a value in its trace.
+using ValueFormatter = QString (*)(const QVariant &value);
+
 struct Access {
     enum class Kind { Get, Put, Call };
     const AutomationObject *object = nullptr;
     Kind kind = Kind::Get;
     QString member;     // as the caller spelled it
-    QString valueText;  // the value put or got in the trace's text form; empty for a call
+    QVariant value;     // the value put or got; invalid for a call and for a get that failed
     bool hasValue = false; // false for a call and for a get that failed
     int outcome = 0;    // the object's error code after the access (0: no error)
+    ValueFormatter formatter = nullptr; // the server's trace form; null: QVariant::toString()
+
+    // The value in the trace's text form; empty without a value.
+    QString valueText() const { return formatValue(value, hasValue, formatter); }
+    static QString formatValue(const QVariant &value, bool hasValue, ValueFormatter formatter)
+    {
+        if (!hasValue)
+            return QString();
+        return formatter ? formatter(value) : value.toString();
+    }
 };
 
 using AccessObserver = std::function<void(const Access &)>;

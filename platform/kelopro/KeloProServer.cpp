@@ -315,8 +315,9 @@ QVariant KeloProServer::call(const QString &member, const QVariantList &args)
     return QVariant();
 }
 
-// Watchers of the traffic see each access after it has run, with the text the trace
-// gives its value and the outcome it left.
+// Watchers of the traffic see each access after it has run, with its value, the way
+// the trace writes values (applied only when a watcher shows the value) and the
+// outcome it left.
 void KeloProServer::observe(automation::Access::Kind kind, const QString &member, const QVariant *value)
 {
     automation::Access access;
@@ -324,10 +325,11 @@ void KeloProServer::observe(automation::Access::Kind kind, const QString &member
     access.kind = kind;
     access.member = member;
     if (value) {
-        access.valueText = traceText(*value);
+        access.value = *value;
         access.hasValue = true;
     }
     access.outcome = m_outcome;
+    access.formatter = &KeloProServer::traceText;
     automation::notifyAccess(access);
 }
 

@@ -17,6 +17,12 @@
 #include "TrendU.h"
 
 #include <QAction>
+#include <QScreen>
+#include <QHeaderView>
+#include <QPaintEvent>
+#include <QChart>
+#include <QChartView>
+#include <QLineSeries>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -85,6 +91,10 @@ private slots:
     void reportPathNotWritable();
     void monitorShowsTheTraceLines();
     void monitorIsBoundedAndPausable();
+    void monitorDrawsNothingPausedOrMinimized();
+    void monitorShowsFailuresInRed();
+    void monitorDrawsOnlyNewRows();
+    void trendDrawsOnlyNewValues();
 };
 
 void TestTools::toolsButton()
@@ -538,13 +548,23 @@ void TestTools::monitorShowsTheTraceLines()
         const monitor::Entry &e = monitor->buffer().at(i);
         seen << e.traceLine();
         if (e.member == QLatin1String("PhysId"))
-            selection = e.value;
+            selection = e.valueText();
         else
             QCOMPARE(e.variable, selection);
     }
     QCOMPARE(seen, trace);
     monitor->refresh();
     QCOMPARE(monitor->model()->rowCount(), int(trace.size()));
+    // The rows of the list, written as text when shown, read as the lines of the trace.
+    BusMonitorModel *model = monitor->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        auto cell = [&](int column) { return model->data(model->index(row, column), Qt::DisplayRole).toString(); };
+        QString line = cell(BusMonitorModel::Access) + QLatin1Char(' ') + cell(BusMonitorModel::Member);
+        if (!cell(BusMonitorModel::Value).isEmpty())
+            line += QLatin1Char(' ') + cell(BusMonitorModel::Value);
+        QCOMPARE(line, trace.at(row));
+        QCOMPARE(model->text(row, BusMonitorModel::Value), cell(BusMonitorModel::Value));
+    }
     // Filtered to one variable.
     monitor->ui.edMonitorFilter->setText(QStringLiteral("FT1.Temperature"));
     QVERIFY(monitor->model()->rowCount() > 0);
@@ -587,6 +607,206 @@ void TestTools::monitorIsBoundedAndPausable()
     const qint64 closedAt = monitor.buffer().total();
     op.cycle();
     QCOMPARE(monitor.buffer().total(), closedAt);
+}
+
+namespace {
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+} // namespace
+
+// Paused or minimized, the monitor shows nothing new and draws nothing; the record
+// goes on, and what came meanwhile is shown when it is continued or restored.
+void TestTools::monitorDrawsNothingPausedOrMinimized()
+{
+    OperatorDriver op(liveNetwork());
+    TfrmKR715Config &w = op.open();
+    TfrmBusMonitor monitor(w);
+    monitor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+    PaintCounter counter(monitor.ui.tvMonitor->viewport());
+    op.cycle();
+    monitor.tiMonitorRefreshTimer();
+    settle();
+    QVERIFY(counter.paints > 0); // new rows are drawn
+    QVERIFY(!monitor.ui.laMonitorRate->text().isEmpty());
+
+    monitor.ui.btnMonitorPause->click();
+    settle();
+    counter.paints = 0;
+    const int rows = monitor.model()->rowCount();
+    const qint64 total = monitor.buffer().total();
+    const QString rate = monitor.ui.laMonitorRate->text();
+    op.cycle();
+    monitor.tiMonitorRefreshTimer();
+    settle();
+    QCOMPARE(counter.paints, 0);
+    QCOMPARE(monitor.model()->rowCount(), rows);
+    QCOMPARE(monitor.ui.laMonitorRate->text(), rate);
+    QVERIFY(monitor.buffer().total() > total);
+    monitor.ui.btnMonitorPause->click();
+    QCOMPARE(monitor.model()->rowCount(), monitor.buffer().size());
+
+    monitor.showMinimized();
+    settle();
+    QVERIFY(monitor.isMinimized());
+    const int shown = monitor.model()->rowCount();
+    op.cycle();
+    monitor.tiMonitorRefreshTimer();
+    QCOMPARE(monitor.model()->rowCount(), shown);
+    QVERIFY(monitor.buffer().size() > shown);
+    monitor.showNormal();
+    settle();
+    QCOMPARE(monitor.model()->rowCount(), monitor.buffer().size());
+}
+
+// A failed access is drawn in red, the others are not.
+void TestTools::monitorShowsFailuresInRed()
+{
+    OperatorDriver op(liveNetwork());
+    TfrmKR715Config &w = op.open();
+    TfrmBusMonitor monitor(w);
+    monitor.resize(700, 400);
+    monitor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+    auto redRows = [&] {
+        monitor.refresh();
+        monitor.ui.tvMonitor->scrollToBottom();
+        settle();
+        const QImage image = monitor.ui.tvMonitor->viewport()->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                red += c.red() > 180 && c.green() < 90 && c.blue() < 90;
+            }
+        return red;
+    };
+    op.cycle();
+    QCOMPARE(redRows(), 0);
+    op.setAnswering(false);
+    op.cycle();
+    QVERIFY(redRows() > 0);
+}
+
+// A full list that gets a few new rows moves its picture up and draws only those rows;
+// the picture is the one a complete drawing gives.
+void TestTools::monitorDrawsOnlyNewRows()
+{
+    OperatorDriver op(liveNetwork());
+    TfrmKR715Config &w = op.open();
+    TfrmBusMonitor monitor(w, 100);
+    monitor.resize(640, 700);
+    monitor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+    op.cycle(2);
+    monitor.tiMonitorRefreshTimer();
+    settle();
+    QCOMPARE(monitor.model()->rowCount(), 100); // full
+    QWidget *area = monitor.ui.tvMonitor->viewport();
+    const int rowHeight = monitor.ui.tvMonitor->verticalHeader()->defaultSectionSize();
+    QVERIFY(area->height() > 10 * rowHeight);
+    // What the window shows: its backing store (grab() would make a fresh drawing).
+    auto shown = [&] {
+        const QPoint at = area->mapTo(&monitor, QPoint(0, 0));
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(monitor.winId(), at.x(), at.y(), area->width(), area->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage previous = shown();
+    QVERIFY(!previous.isNull());
+
+    struct Regions : QObject {
+        QRegion painted;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted += static_cast<QPaintEvent *>(event)->region();
+            return false;
+        }
+    } regions;
+    area->installEventFilter(&regions);
+    const qint64 before = monitor.buffer().total();
+    op.tick(); // one tick: a few accesses
+    const int added = int(monitor.buffer().total() - before);
+    QVERIFY2(added > 0 && added * rowHeight < area->height() / 2,
+             qPrintable(QStringLiteral("%1 rows of %2 px, %3 px").arg(added).arg(rowHeight).arg(area->height())));
+    monitor.tiMonitorRefreshTimer();
+    settle();
+    // Only the bottom rows were drawn.
+    QVERIFY(!regions.painted.isEmpty());
+    QVERIFY2(regions.painted.boundingRect().height() <= (added + 1) * rowHeight,
+             qPrintable(QString::number(regions.painted.boundingRect().height())));
+    QCOMPARE(regions.painted.boundingRect().bottom(), area->rect().bottom());
+    area->removeEventFilter(&regions);
+    // The newest access is the last row, and the picture is that of a complete drawing.
+    QCOMPARE(monitor.model()->entries().last().traceLine(), monitor.buffer().at(monitor.buffer().size() - 1).traceLine());
+    const QImage moved = shown();
+    QVERIFY(moved != previous);
+    area->repaint();
+    settle();
+    const QImage drawn = shown();
+    QCOMPARE(moved.size(), drawn.size());
+    QVERIFY(moved == drawn);
+}
+
+// The trend draws when the poll brought new values, and not otherwise: not without
+// them, not while paused.
+void TestTools::trendDrawsOnlyNewValues()
+{
+    OperatorDriver op(liveNetwork());
+    TfrmKR715Config &w = op.open();
+    KRTools tools(w);
+    tools.actTrendExecute();
+    TfrmTrend *trend = tools.trend();
+    QVERIFY(QTest::qWaitForWindowExposed(trend));
+    op.cycle();
+    trend->tiTrendRefreshTimer();
+    settle();
+    PaintCounter counter(trend->chartView->viewport());
+    // Nothing new: no drawing.
+    trend->tiTrendRefreshTimer();
+    settle();
+    QCOMPARE(counter.paints, 0);
+    // New values: drawn.
+    op.cycle();
+    trend->tiTrendRefreshTimer();
+    settle();
+    QVERIFY(counter.paints > 0);
+    // The flow's line (the chart's first series) holds every value of the store.
+    auto *flow = qobject_cast<QLineSeries *>(trend->chartView->chart()->series().value(0));
+    QVERIFY(flow);
+    QCOMPARE(size_t(flow->count()), trend->store().samples(trend::Flow).size());
+    // Paused: the values are recorded, the picture stands still.
+    trend->ui.btnTrendPause->click();
+    settle();
+    counter.paints = 0;
+    const size_t samples = trend->store().samples(trend::Flow).size();
+    op.cycle();
+    trend->tiTrendRefreshTimer();
+    settle();
+    QCOMPARE(counter.paints, 0);
+    QVERIFY(trend->store().samples(trend::Flow).size() > samples);
 }
 
 QTEST_MAIN(TestTools)

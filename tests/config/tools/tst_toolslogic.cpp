@@ -8,6 +8,7 @@
 #include "NumberFormat.h"
 #include "ReportBuilder.h"
 #include "TrendStore.h"
+#include "TrendU.h"
 
 #include <QFile>
 #include <QLocale>
@@ -60,6 +61,11 @@ private slots:
     void monitorTracksSelectionAndRate();
     void monitorFilter_data();
     void monitorFilter();
+    void monitorValuesReadAsTheTrace();
+    void trendTimeAxisSteps_data();
+    void trendTimeAxisSteps();
+    void trendValueAxisHolds_data();
+    void trendValueAxisHolds();
     void compareFile_data();
     void compareFile();
     void reportPdf();
@@ -258,7 +264,7 @@ void TestToolsLogic::accessesAreObserved()
     const int id = automation::addAccessObserver([&](const automation::Access &a) {
         QVERIFY(a.object == server.get());
         seen << automation::accessKindText(a.kind) + QLatin1Char(' ') + a.member
-                    + (a.hasValue ? QLatin1Char(' ') + a.valueText : QString());
+                    + (a.hasValue ? QLatin1Char(' ') + a.valueText() : QString());
         outcomes << a.outcome;
     });
     QVERIFY(automation::accessObserved());
@@ -291,17 +297,17 @@ void TestToolsLogic::monitorIsBounded()
     a.member = QStringLiteral("value");
     a.hasValue = true;
     for (int i = 0; i < 1000; ++i) {
-        a.valueText = QString::number(i);
+        a.value = QString::number(i);
         buffer.add(a, T0 + i);
     }
     QCOMPARE(buffer.size(), 100);
     QCOMPARE(buffer.total(), qint64(1000));
-    QCOMPARE(buffer.at(0).value, QStringLiteral("900"));
-    QCOMPARE(buffer.at(99).value, QStringLiteral("999"));
+    QCOMPARE(buffer.at(0).valueText(), QStringLiteral("900"));
+    QCOMPARE(buffer.at(99).valueText(), QStringLiteral("999"));
     buffer.clear();
     QCOMPARE(buffer.size(), 0);
     buffer.add(a, T0);
-    QCOMPARE(buffer.at(0).value, QStringLiteral("999"));
+    QCOMPARE(buffer.at(0).valueText(), QStringLiteral("999"));
 }
 
 void TestToolsLogic::monitorTracksSelectionAndRate()
@@ -314,7 +320,7 @@ void TestToolsLogic::monitorTracksSelectionAndRate()
         a.kind = kind;
         a.member = QLatin1String(member);
         a.hasValue = value != nullptr;
-        a.valueText = value ? QLatin1String(value) : QString();
+        a.value = value ? QVariant(QLatin1String(value)) : QVariant();
         a.outcome = outcome;
         return a;
     };
@@ -471,6 +477,106 @@ void TestToolsLogic::reportPathNotWritable()
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before);
+}
+
+// The monitor records the values as they were put or got and writes them as text only
+// when asked: the texts are those of the trace file, for every kind of value.
+void TestToolsLogic::monitorValuesReadAsTheTrace()
+{
+    QTemporaryDir dir;
+    const QString tracePath = dir.filePath(QStringLiteral("trace.txt"));
+    auto server = kelopro::KeloProServer::fromJson(
+        R"({"devices":[{"physId":"FT1","deviceType":715,"frozen":true,"variables":{".Flow":12.345678,".Volume1":-0.1}}]})",
+        QStringLiteral("test"), tracePath);
+    monitor::MonitorBuffer buffer;
+    const int id = automation::addAccessObserver([&](const automation::Access &a) { buffer.add(a, T0); });
+    server->put(QStringLiteral("InformationInErrorCode"), true);
+    server->put(QStringLiteral("PhysId"), QStringLiteral("FT1.Flow"));
+    server->get(QStringLiteral("Value"));
+    server->get(QStringLiteral("ErrorCode"));
+    server->put(QStringLiteral("PhysId"), QStringLiteral("FT1.Volume1"));
+    server->get(QStringLiteral("value"));
+    server->call(QStringLiteral("DoRead"));
+    // A name with a backslash and a line break: escaped in the trace, and so in the list.
+    server->put(QStringLiteral("PhysId"), QStringLiteral("FT\\9\nx"));
+    server->get(QStringLiteral("ErrorString"));
+    server->get(QStringLiteral("InformationInErrorCode"));
+    automation::removeAccessObserver(id);
+
+    QFile trace(tracePath);
+    QVERIFY(trace.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(trace.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(buffer.size(), 10);
+    QCOMPARE(int(lines.size()), buffer.size());
+    bool sawDouble = false;
+    for (int i = 0; i < buffer.size(); ++i) {
+        const monitor::Entry &e = buffer.at(i);
+        QCOMPARE(e.traceLine(), lines.at(i));
+        // Kept as the value itself, not as its text.
+        if (e.value.typeId() == QMetaType::Double)
+            sawDouble = true;
+    }
+    QVERIFY(sawDouble);
+    QCOMPARE(buffer.at(7).valueText(), QStringLiteral("FT\\\\9\\nx"));
+    QCOMPARE(buffer.at(8).variable, QStringLiteral("FT\\\\9\\nx"));
+    QCOMPARE(buffer.at(6).valueText(), QString()); // a call has no value
+}
+
+// The time axis of the trend moves in steps of a sixtieth of its span, its end ahead
+// of the newest value and never more than a step ahead.
+void TestToolsLogic::trendTimeAxisSteps_data()
+{
+    QTest::addColumn<qint64>("newest");
+    QTest::addColumn<qint64>("span");
+    QTest::addColumn<qint64>("end");
+    const qint64 tenMinutes = 600000, day = 86400000;
+    QTest::newRow("within a step") << T0 + 3500 << tenMinutes << T0 + 10000;
+    QTest::newRow("same step") << T0 + 9999 << tenMinutes << T0 + 10000;
+    QTest::newRow("on a step") << T0 + 10000 << tenMinutes << T0 + 20000;
+    QTest::newRow("day") << T0 + 60000 << day << T0 + 1440000;
+}
+
+void TestToolsLogic::trendTimeAxisSteps()
+{
+    QFETCH(qint64, newest);
+    QFETCH(qint64, span);
+    QFETCH(qint64, end);
+    const QPair<qint64, qint64> range = TfrmTrend::timeRange(newest, span);
+    QCOMPARE(range.second, end);
+    QCOMPARE(range.second - range.first, span);
+    QVERIFY(range.second > newest);
+    QVERIFY(range.second - newest <= span / TfrmTrend::TimeSteps);
+}
+
+// The value axis keeps its range while the values fit it and fill half of it.
+void TestToolsLogic::trendValueAxisHolds_data()
+{
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<double>("shownLow");
+    QTest::addColumn<double>("shownHigh");
+    QTest::addColumn<double>("newLow");
+    QTest::addColumn<double>("newHigh");
+    QTest::newRow("fits") << 10.0 << 20.0 << 8.0 << 22.0 << 8.0 << 22.0;
+    QTest::newRow("above") << 10.0 << 23.0 << 8.0 << 22.0 << 7.4 << 25.6;
+    QTest::newRow("below") << 7.0 << 20.0 << 8.0 << 22.0 << 4.4 << 22.6;
+    QTest::newRow("too wide") << 10.0 << 11.0 << 0.0 << 22.0 << 9.8 << 11.2;
+    QTest::newRow("first picture") << 10.0 << 20.0 << 0.0 << 0.0 << 8.0 << 22.0;
+    QTest::newRow("one value") << 12.5 << 12.5 << 0.0 << 1.0 << 11.5 << 13.5;
+    QTest::newRow("no value") << 1.0 << 0.0 << 0.0 << 0.0 << -0.2 << 1.2;
+}
+
+void TestToolsLogic::trendValueAxisHolds()
+{
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(double, shownLow);
+    QFETCH(double, shownHigh);
+    QFETCH(double, newLow);
+    QFETCH(double, newHigh);
+    const QPair<double, double> range = TfrmTrend::valueRange(low, high, shownLow, shownHigh);
+    QVERIFY2(qAbs(range.first - newLow) < 1e-9, qPrintable(QString::number(range.first)));
+    QVERIFY2(qAbs(range.second - newHigh) < 1e-9, qPrintable(QString::number(range.second)));
 }
 
 QTEST_MAIN(TestToolsLogic)
