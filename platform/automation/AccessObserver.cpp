@@ -74,4 +74,45 @@ QString accessKindText(Access::Kind kind)
     return QString();
 }
 
+QString traceText(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        return QStringLiteral("null");
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::SChar:
+    case QMetaType::Char:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+        return QString::number(value.toLongLong());
+    case QMetaType::UInt:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+        return QString::number(value.toULongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QString::number(value.toDouble(), 'g', 17);
+    default:
+        break;
+    }
+    QString text;
+    if (value.typeId() == QMetaType::QString)
+        text = value.toString();
+    else if (value.canConvert<QString>())
+        text = value.toString();
+    else
+        return QStringLiteral("<%1>").arg(QString::fromLatin1(value.typeName()));
+    if (text.contains(QLatin1Char('\\')) || text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
+        text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+        text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+        text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    }
+    return text;
+}
+
 } // namespace automation

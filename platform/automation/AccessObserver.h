@@ -54,4 +54,10 @@ void notifyAccess(const Access &access);
 // "get", "put" or "call".
 QString accessKindText(Access::Kind kind);
 
+// A value as the server's bus trace writes it: integers in digits, reals with up to
+// 17 significant digits ("12.5"), "true"/"false", "null" for the empty value, texts
+// as they are with backslash, line feed and carriage return escaped, "<type>" for a
+// value that has no text.
+QString traceText(const QVariant &value);
+
 } // namespace automation

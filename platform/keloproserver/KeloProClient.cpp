@@ -211,6 +211,67 @@ void KeloProClient::takeOutcome(const QVariant &code, const QVariant &text)
 
 void KeloProClient::put(const QString &member, const QVariant &value)
 {
+    if (!automation::accessObserved()) {
+        putAccess(member, value);
+        return;
+    }
+    try {
+        putAccess(member, value);
+    } catch (...) {
+        report(automation::Access::Kind::Put, member, &value);
+        throw;
+    }
+    report(automation::Access::Kind::Put, member, &value);
+}
+
+QVariant KeloProClient::get(const QString &member)
+{
+    if (!automation::accessObserved())
+        return getAccess(member);
+    QVariant value;
+    try {
+        value = getAccess(member);
+    } catch (...) {
+        report(automation::Access::Kind::Get, member, nullptr);
+        throw;
+    }
+    report(automation::Access::Kind::Get, member, &value);
+    return value;
+}
+
+QVariant KeloProClient::call(const QString &member, const QVariantList &args)
+{
+    if (!automation::accessObserved())
+        return callAccess(member, args);
+    QVariant result;
+    try {
+        result = callAccess(member, args);
+    } catch (...) {
+        report(automation::Access::Kind::Call, member, nullptr);
+        throw;
+    }
+    report(automation::Access::Kind::Call, member, nullptr);
+    return result;
+}
+
+void KeloProClient::report(automation::Access::Kind kind, const QString &member, const QVariant *value) const
+{
+    automation::Access access;
+    access.object = this;
+    access.kind = kind;
+    access.member = member;
+    if (value) {
+        access.value = *value;
+        access.hasValue = true;
+    }
+    // A selection is sent without waiting: its outcome is known with the next answer.
+    access.outcome = m_outcomeKnown ? m_outcome : 0;
+    access.formatter = &automation::traceText;
+    automation::notifyAccess(access);
+}
+
+void KeloProClient::putAccess(const QString &member, const QVariant &value)
+{
     const bool selection = sameName(member, QLatin1String("PhysId"));
     const bool informationFlag = sameName(member, QLatin1String("InformationInErrorCode"));
     if (!isConnected()) {
@@ -238,7 +299,7 @@ void KeloProClient::put(const QString &member, const QVariant &value)
     takeOutcome(reply.value(0), reply.value(1));
 }
 
-QVariant KeloProClient::get(const QString &member)
+QVariant KeloProClient::getAccess(const QString &member)
 {
     if (!isConnected())
         raiseLost();
@@ -258,7 +319,7 @@ QVariant KeloProClient::get(const QString &member)
     return value;
 }
 
-QVariant KeloProClient::call(const QString &member, const QVariantList &args)
+QVariant KeloProClient::callAccess(const QString &member, const QVariantList &args)
 {
     if (!isConnected())
         raiseLost();

@@ -14,7 +14,13 @@
 // last access (the service still writes their trace lines); a put of PhysId or of
 // InformationInErrorCode is sent without waiting for its answer (neither can fail
 // on the service). So a read of a variable costs one round trip.
+//
+// Watchers of the traffic (automation::addAccessObserver) see each access as they do
+// on the embedded server, with the outcome the client knows after it: 0 after a
+// selection (sent without waiting) and after an access that raised (the service
+// sends only the error's text then).
 
+#include "AccessObserver.h"
 #include "AutomationObject.h"
 
 #include <QDBusConnection>
@@ -52,6 +58,12 @@ public:
     static std::optional<QStringList> servicePhysIds(int timeoutMs = 1000);
 
 private:
+    void putAccess(const QString &member, const QVariant &value);
+    QVariant getAccess(const QString &member);
+    QVariant callAccess(const QString &member, const QVariantList &args);
+    // Tells the watchers of the traffic of an access that has run (or raised).
+    void report(automation::Access::Kind kind, const QString &member, const QVariant *value) const;
+
     explicit KeloProClient(const Options &options);
     // Creates the server object; on failure leaves the client disconnected and
     // returns the cause.

@@ -213,13 +213,31 @@ private slots:
             QFile f(path);
             return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts) : QStringList();
         };
+        // Watchers of the traffic (the bus monitor) see the lines of the trace, and the
+        // outcome of each read of a value that did not raise, from either server.
+        QHash<const automation::AutomationObject *, QStringList> watched;
+        QHash<const automation::AutomationObject *, QList<int>> readOutcomes;
+        const int watcher = automation::addAccessObserver([&](const automation::Access &a) {
+            QString line = automation::accessKindText(a.kind) + QLatin1Char(' ') + a.member;
+            if (a.hasValue)
+                line += QLatin1Char(' ') + a.valueText();
+            watched[a.object].append(line);
+            if (a.kind == automation::Access::Kind::Get && a.hasValue
+                && a.member.compare(QLatin1String("value"), Qt::CaseInsensitive) == 0)
+                readOutcomes[a.object].append(a.outcome);
+        });
         const qsizetype traced = lines(m_tracePath).size();
         const QStringList expected = runScript(*embedded, script);
-        QCOMPARE(runScript(*remote, script), expected);
+        const QStringList answered = runScript(*remote, script);
+        automation::removeAccessObserver(watcher);
+        QCOMPARE(answered, expected);
         // The service wrote the same trace lines as the embedded server.
         const QStringList expectedTrace = lines(embeddedTrace);
         QCOMPARE(expectedTrace.size(), script.size());
         QTRY_COMPARE_WITH_TIMEOUT(lines(m_tracePath).mid(traced), expectedTrace, 5000);
+        QCOMPARE(watched.value(embedded.get()), expectedTrace);
+        QCOMPARE(watched.value(remote.get()), expectedTrace);
+        QCOMPARE(readOutcomes.value(remote.get()), readOutcomes.value(embedded.get()));
     }
 
     // KELO_PRO_SERVER, then the setting, chooses; auto takes the service when it is
