@@ -61,6 +61,22 @@ void notifyAccess(const Access &access)
         entry.second(access);
 }
 
+void notifyAccess(const AutomationObject *object, Access::Kind kind, const QString &member, const QVariant *value,
+                  int outcome, ValueFormatter formatter)
+{
+    Access access;
+    access.object = object;
+    access.kind = kind;
+    access.member = member;
+    if (value) {
+        access.value = *value;
+        access.hasValue = true;
+    }
+    access.outcome = outcome;
+    access.formatter = formatter;
+    notifyAccess(access);
+}
+
 QString accessKindText(Access::Kind kind)
 {
     switch (kind) {

@@ -50,6 +50,11 @@ void removeAccessObserver(int id);
 bool accessObserved();
 // Reports an access to every observer.
 void notifyAccess(const Access &access);
+// Reports an access of object that has run (or raised): its value when it has one
+// (put, or a get that answered), the object's outcome after it, and the object's way
+// of writing values in its trace.
+void notifyAccess(const AutomationObject *object, Access::Kind kind, const QString &member, const QVariant *value,
+                  int outcome, ValueFormatter formatter);
 
 // "get", "put" or "call".
 QString accessKindText(Access::Kind kind);

@@ -320,17 +320,7 @@ QVariant KeloProServer::call(const QString &member, const QVariantList &args)
 // outcome it left.
 void KeloProServer::observe(automation::Access::Kind kind, const QString &member, const QVariant *value)
 {
-    automation::Access access;
-    access.object = this;
-    access.kind = kind;
-    access.member = member;
-    if (value) {
-        access.value = *value;
-        access.hasValue = true;
-    }
-    access.outcome = m_outcome;
-    access.formatter = &KeloProServer::traceText;
-    automation::notifyAccess(access);
+    automation::notifyAccess(this, kind, member, value, m_outcome, &automation::traceText);
 }
 
 // ---------------------------------------------------------------------------

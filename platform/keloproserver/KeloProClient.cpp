@@ -256,18 +256,8 @@ QVariant KeloProClient::call(const QString &member, const QVariantList &args)
 
 void KeloProClient::report(automation::Access::Kind kind, const QString &member, const QVariant *value) const
 {
-    automation::Access access;
-    access.object = this;
-    access.kind = kind;
-    access.member = member;
-    if (value) {
-        access.value = *value;
-        access.hasValue = true;
-    }
     // A selection is sent without waiting: its outcome is known with the next answer.
-    access.outcome = m_outcomeKnown ? m_outcome : 0;
-    access.formatter = &automation::traceText;
-    automation::notifyAccess(access);
+    automation::notifyAccess(this, kind, member, value, m_outcomeKnown ? m_outcome : 0, &automation::traceText);
 }
 
 void KeloProClient::putAccess(const QString &member, const QVariant &value)
