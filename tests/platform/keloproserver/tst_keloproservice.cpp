@@ -374,7 +374,7 @@ private slots:
 
         setDevice("FT1", "answers", false);
         QTRY_COMPARE_WITH_TIMEOUT(errorLine(w), QStringLiteral("No contact: FT1 does not answer"), 5000);
-        QVERIFY(m_service.errors().contains("FT1 stops answering"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_service.errors().contains("FT1 stops answering"), 5000);
 
         setDevice("FT1", "answers", true);
         setDevice("FT1", "fault", 7);
@@ -383,7 +383,7 @@ private slots:
 
         setDevice("FT1", "fault", 0);
         QTRY_COMPARE_WITH_TIMEOUT(errorLine(w), QStringLiteral("No error"), 5000);
-        QVERIFY(m_service.errors().contains("FT1 is repaired"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_service.errors().contains("FT1 is repaired"), 5000);
 
         // Nonsense: reported, the network stays as it was.
         writeNetwork("{ \"devices\": [ nonsense");

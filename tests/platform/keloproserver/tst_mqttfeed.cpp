@@ -257,7 +257,7 @@ private slots:
         QVERIFY(s.messages("kelo/FT3/values").isEmpty());
         // A PhysId that cannot be a topic level is left out, and said so.
         QVERIFY(s.messages("kelo/LINE/7/values").isEmpty() && s.messages("kelo/LINE/7/identification").isEmpty());
-        QVERIFY(m_service.errors().contains("LINE/7 is not published"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_service.errors().contains("LINE/7 is not published"), 5000);
     }
 
     // Commands: carried out for enabled PhysIds only; everything else refused on
