@@ -1,8 +1,12 @@
 #pragma once
 // What the benchmarks share: process CPU time, medians and percentiles, private
-// settings folders, and a frozen KR 715 whose every value the program can show.
+// settings folders, a frozen KR 715 whose every value the program can show, and a
+// hundred flowing KR 715s for the command line.
 
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QStringList>
 #include <QString>
 #include <QTemporaryDir>
 #include <QtGlobal>
@@ -51,6 +55,19 @@ inline void usePrivateFolders(const QTemporaryDir &home)
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
     qunsetenv("KELO_PRO_TRACE");
+}
+
+// Appends the KR 715s FT001 ... FT100 (flow 6 ... 105, setpoint 100) to devices and
+// their PhysIds to physIds.
+inline void appendHundredKr715(QJsonArray &devices, QStringList &physIds)
+{
+    for (int i = 1; i <= 100; ++i) {
+        const QString id = QStringLiteral("FT%1").arg(i, 3, 10, QLatin1Char('0'));
+        physIds.append(id);
+        devices.append(QJsonObject{{QStringLiteral("physId"), id}, {QStringLiteral("deviceType"), 715},
+                                   {QStringLiteral("variables"),
+                                    QJsonObject{{QStringLiteral(".Flow"), 5.0 + i}, {QStringLiteral(".SetPoint"), 100.0}}}});
+    }
 }
 
 } // namespace bench

@@ -85,13 +85,7 @@ QByteArray networkWithHundredDevices(QStringList &physIds)
 {
     QJsonObject network = QJsonDocument::fromJson(bench::FrozenKr715Network).object();
     QJsonArray devices = network.value(QStringLiteral("devices")).toArray();
-    for (int i = 1; i <= 100; ++i) {
-        const QString id = QStringLiteral("FT%1").arg(i, 3, 10, QLatin1Char('0'));
-        physIds.append(id);
-        devices.append(QJsonObject{{QStringLiteral("physId"), id}, {QStringLiteral("deviceType"), 715},
-                                   {QStringLiteral("variables"),
-                                    QJsonObject{{QStringLiteral(".Flow"), 5.0 + i}, {QStringLiteral(".SetPoint"), 100.0}}}});
-    }
+    bench::appendHundredKr715(devices, physIds);
     network.insert(QStringLiteral("devices"), devices);
     return QJsonDocument(network).toJson();
 }

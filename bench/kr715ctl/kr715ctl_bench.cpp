@@ -6,6 +6,8 @@
 // Without --network a network file with 100 devices (FT001 ... FT100) is written to a
 // temporary folder; a given file is used as it is and all its devices are read.
 
+#include "BenchCommon.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -38,13 +40,7 @@ int main(int argc, char *argv[])
     QStringList physIds;
     if (network.isEmpty()) {
         QJsonArray devices;
-        for (int i = 1; i <= 100; ++i) {
-            const QString id = QStringLiteral("FT%1").arg(i, 3, 10, QLatin1Char('0'));
-            physIds.append(id);
-            devices.append(QJsonObject{{QStringLiteral("physId"), id}, {QStringLiteral("deviceType"), 715},
-                                       {QStringLiteral("variables"),
-                                        QJsonObject{{QStringLiteral(".Flow"), 5.0 + i}, {QStringLiteral(".SetPoint"), 100.0}}}});
-        }
+        bench::appendHundredKr715(devices, physIds);
         network = dir.filePath(QStringLiteral("network100.json"));
         QFile f(network);
         if (!f.open(QIODevice::WriteOnly)

@@ -75,8 +75,7 @@ bool TfrmReport::save(const QString &path)
     if (report::writePdf(path, gather(), m_tr, &error))
         return true;
     if (DialogService *dialogs = m_main.session().dialogs)
-        dialogs->warning(this, m_tr(QStringLiteral("The file could not be written:")) + QLatin1Char('\n') + path
-                                   + QLatin1Char('\n') + error);
+        krtools::warnNotWritten(*dialogs, this, m_tr, path, error);
     return false;
 }
 

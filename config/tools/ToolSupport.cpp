@@ -1,6 +1,7 @@
 #include "ToolSupport.h"
 
 #include "ConfigKR715U.h"
+#include "DialogService.h"
 #include "KRLanguage.h"
 #include "RegistryClient.h"
 #include "WindowPlace.h"
@@ -55,6 +56,13 @@ void savePlace(QWidget *window, const QString &section, const QString &prefix)
     registry.writeInteger(QString(), prefix + QStringLiteral("Top"), frame.top());
     registry.writeInteger(QString(), prefix + QStringLiteral("Width"), window->width());
     registry.writeInteger(QString(), prefix + QStringLiteral("Height"), window->height());
+}
+
+void warnNotWritten(DialogService &dialogs, QWidget *parent, const Translate &translate, const QString &path,
+                    const QString &error)
+{
+    dialogs.warning(parent, translate(QStringLiteral("The file could not be written:")) + QLatin1Char('\n') + path
+                                + QLatin1Char('\n') + error);
 }
 
 } // namespace krtools

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+class DialogService;
 class QWidget;
 class TfrmKR715Config;
 
@@ -22,5 +23,9 @@ void translateForm(QWidget *form, const Translate &translate);
 // (no key), as the network-variable view keeps its place.
 void restorePlace(QWidget *window, const QString &section, const QString &prefix);
 void savePlace(QWidget *window, const QString &section, const QString &prefix);
+
+// Tells the operator that a file of a tool could not be written: its path and why.
+void warnNotWritten(DialogService &dialogs, QWidget *parent, const Translate &translate, const QString &path,
+                    const QString &error);
 
 } // namespace krtools

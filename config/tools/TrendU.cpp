@@ -351,36 +351,33 @@ bool TfrmTrend::exportPng(const QString &path, QString *error)
     return true;
 }
 
-void TfrmTrend::btnTrendExportCsvClick()
+// Asks where to save (caption, kind of file, its extension), writes there with write
+// and tells the operator when that failed.
+void TfrmTrend::exportAs(const QString &caption, const QString &kind, const QString &extension,
+                         const std::function<bool(const QString &, QString *)> &write)
 {
     DialogService *dialogs = m_main.session().dialogs;
     if (!dialogs)
         return;
-    const QString path = dialogs->getSaveFileName(this, m_tr(QStringLiteral("Export CSV...")), m_main.dataDirectory(),
-                                                  m_tr(QStringLiteral("CSV file")) + QStringLiteral(" (*.csv)|*.csv"),
-                                                  QStringLiteral("csv"));
+    const QString path = dialogs->getSaveFileName(this, m_tr(caption), m_main.dataDirectory(),
+                                                  m_tr(kind) + QStringLiteral(" (*.%1)|*.%1").arg(extension), extension);
     if (path.isEmpty())
         return;
     QString error;
-    if (!exportCsv(path, &error))
-        dialogs->warning(this, m_tr(QStringLiteral("The file could not be written:")) + QLatin1Char('\n') + path
-                                   + QLatin1Char('\n') + error);
+    if (!write(path, &error))
+        krtools::warnNotWritten(*dialogs, this, m_tr, path, error);
+}
+
+void TfrmTrend::btnTrendExportCsvClick()
+{
+    exportAs(QStringLiteral("Export CSV..."), QStringLiteral("CSV file"), QStringLiteral("csv"),
+             [this](const QString &path, QString *error) { return exportCsv(path, error); });
 }
 
 void TfrmTrend::btnTrendExportPngClick()
 {
-    DialogService *dialogs = m_main.session().dialogs;
-    if (!dialogs)
-        return;
-    const QString path = dialogs->getSaveFileName(this, m_tr(QStringLiteral("Export PNG...")), m_main.dataDirectory(),
-                                                  m_tr(QStringLiteral("PNG picture")) + QStringLiteral(" (*.png)|*.png"),
-                                                  QStringLiteral("png"));
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!exportPng(path, &error))
-        dialogs->warning(this, m_tr(QStringLiteral("The file could not be written:")) + QLatin1Char('\n') + path
-                                   + QLatin1Char('\n') + error);
+    exportAs(QStringLiteral("Export PNG..."), QStringLiteral("PNG picture"), QStringLiteral("png"),
+             [this](const QString &path, QString *error) { return exportPng(path, error); });
 }
 
 void TfrmTrend::showEvent(QShowEvent *event)

@@ -60,6 +60,8 @@ public:
     void refresh();
     // Writes the shown range as CSV / the chart as PNG; false with the reason.
     bool exportCsv(const QString &path, QString *error) const;
+    void exportAs(const QString &caption, const QString &kind, const QString &extension,
+                  const std::function<bool(const QString &, QString *)> &write);
     bool exportPng(const QString &path, QString *error);
 
     // The points drawn for a channel: one list per unbroken piece of line.

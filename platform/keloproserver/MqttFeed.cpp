@@ -310,20 +310,18 @@ void MqttFeed::publishAll(bool values)
             continue;
         }
         const QString base = QStringLiteral("kelo/") + id;
-        QJsonObject ident = identification(device);
-        const QByteArray identKey = compact(ident);
-        if (m_lastIdentification.value(id) != identKey) {
-            m_lastIdentification.insert(id, identKey);
-            ident.insert(QStringLiteral("timestamp"), now);
-            publish(base + QStringLiteral("/identification"), ident, true);
-        }
-        QJsonObject error = errorState(device);
-        const QByteArray errorKey = compact(error);
-        if (m_lastError.value(id) != errorKey) {
-            m_lastError.insert(id, errorKey);
-            error.insert(QStringLiteral("timestamp"), now);
-            publish(base + QStringLiteral("/error"), error, true);
-        }
+        // Identification and error state are retained and sent again only when they
+        // changed (the time of the change with them).
+        const auto publishChanged = [&](const QString &topic, QJsonObject payload, QHash<QString, QByteArray> &last) {
+            const QByteArray key = compact(payload);
+            if (last.value(id) == key)
+                return;
+            last.insert(id, key);
+            payload.insert(QStringLiteral("timestamp"), now);
+            publish(base + topic, payload, true);
+        };
+        publishChanged(QStringLiteral("/identification"), identification(device), m_lastIdentification);
+        publishChanged(QStringLiteral("/error"), errorState(device), m_lastError);
         if (values) {
             bool contact = false;
             const QJsonObject live = liveValues(device, &contact);

@@ -4,6 +4,7 @@
 // from file" (checked against the writes that choosing or typing the same setting
 // makes), the report's PDF and the bus monitor (checked against the bus trace).
 #include "OperatorDriver.h"
+#include "PdfText.h"
 #include "ConnectionTestSupport.h"
 
 #include "BusMonitorU.h"
@@ -38,15 +39,6 @@ QByteArray liveNetwork()
 {
     return OperatorDriver::kr715({{".Flow", 12.5}, {".Volume1", 1234.5}, {".Volume2", 10.25}, {".InstantFlow", 13},
                                   {".TCFlow", 12.375}, {".Temperature", 21.5}});
-}
-
-QString pdfText(const QString &path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 // The register text a digit k of register reg gets, from a valid base.

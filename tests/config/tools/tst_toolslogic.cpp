@@ -6,6 +6,7 @@
 #include "KeloProServer.h"
 #include "MonitorBuffer.h"
 #include "NumberFormat.h"
+#include "PdfText.h"
 #include "ReportBuilder.h"
 #include "TrendStore.h"
 #include "TrendU.h"
@@ -25,15 +26,6 @@ namespace {
 constexpr qint64 T0 = 1'800'000'000'000LL; // a whole ten seconds
 
 QString identity(const QString &text) { return text; }
-
-QString pdfText(const QString &path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 int nanCount(const QList<QPointF> &points)
 {
